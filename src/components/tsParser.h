@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// Text replacement service.
+class tsParser
+{
+public:
+    // Every non-overlapping occurrence of `search` in `text`, scanned from left
+    // to right, replaced by `replacement`. Letter case matters. An empty search
+    // text finds nothing, so the text comes back unchanged. `mode` is kept for
+    // callers that pass it and is always 0.
+    QString Replace(const QString& text, const QString& search, const QString& replacement,
+                    int mode = 0) const;
+};

@@ -1,0 +1,24 @@
+#include "tsTools.h"
+
+#include "lineScan.h"
+
+QStringList tsTools::splitLines(const QString& text)
+{
+    QStringList lines;
+    forEachLine(text, [&lines](const QChar* start, qsizetype length) {
+        if (length > 0)
+            lines.append(QString(start, length));
+    });
+    return lines;
+}
+
+void tsTools::SplitToList(const QString& text, const QString& delimiter, HolderList& list,
+                          const QString& reserved) const
+{
+    Q_UNUSED(delimiter);
+    Q_UNUSED(reserved);
+    if (list.items.isEmpty())
+        list.items = splitLines(text);
+    else
+        list.items.append(splitLines(text));
+}

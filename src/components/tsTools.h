@@ -1,0 +1,21 @@
+#pragma once
+
+#include "holderList.h"
+
+#include <QString>
+
+// General text tools.
+class tsTools
+{
+public:
+    // Appends one item to `list` per line of `text`. Lines end at CR LF, at a
+    // lone LF or at a lone CR, whatever `delimiter` says, because text typed
+    // into a box or pasted from another program may use any of them. A line of
+    // no characters adds no item; a line of blanks is kept as it is.
+    // `delimiter` and `reserved` are accepted for callers that pass them.
+    void SplitToList(const QString& text, const QString& delimiter, HolderList& list,
+                     const QString& reserved = QString()) const;
+
+    // The same split as a plain list, for callers without a holder.
+    static QStringList splitLines(const QString& text);
+};
