@@ -19,7 +19,7 @@ constexpr char16_t cp1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-QString decodeWindows1252(const QByteArray& bytes)
+QString decodeWindows1252(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
@@ -42,13 +42,23 @@ constexpr Qt::CaseSensitivity fileNameCase =
 QString tsFile::decodeText(const QByteArray& bytes)
 {
     QByteArrayView view(bytes);
+    // A UTF-16 byte-order mark: the file was saved as Notepad's "Unicode".
+    const bool utf16LE = view.startsWith("\xFF\xFE");
+    if (utf16LE || view.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(utf16LE ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                             QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        return utf16.decode(view.sliced(2));
+    }
     if (view.startsWith("\xEF\xBB\xBF"))
         view = view.sliced(3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The decoder is told to keep a byte-order mark: the one the file starts
+    // with is gone already, and a second one is part of the text.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(view);
     if (!utf8.hasError())
         return text;
-    return decodeWindows1252(bytes);
+    return decodeWindows1252(view);
 }
 
 QStringList tsFile::splitFileLines(const QString& text)
@@ -132,8 +142,16 @@ bool tsFile::LoadListFile(HolderList& list, const QString& path, QString* error)
 bool tsFile::SaveTextFile(const QString& text, const QString& path, QString* error) const
 {
     QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // A text that begins with U+FEFF gets a byte-order mark in front, or
+    // reading the file back would take that character for the mark.
+    const QByteArray bytes =
+        (text.startsWith(QChar(0xFEFF)) ? QByteArrayLiteral("\xEF\xBB\xBF") : QByteArray())
+        + text.toUtf8();
+    // The buffered bytes are flushed here, not left to commit(): commit() does
+    // not notice a flush that wrote only part of them (a full disk, a file
+    // size limit) and would put the cut-off file in place of the old one.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
+        || !file.commit()) {
         if (error)
             *error = file.errorString();
         file.cancelWriting();

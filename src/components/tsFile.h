@@ -38,15 +38,18 @@ public:
     // Appends one item per line of the file, in order, without line ends.
     bool LoadListFile(HolderList& list, const QString& path, QString* error = nullptr) const;
 
-    // Creates or replaces the file with `text` as UTF-8. The old file stays
-    // intact unless the whole new text was written.
+    // Creates or replaces the file with `text` as UTF-8 (with a byte-order
+    // mark only when the text itself begins with U+FEFF, so that reading it
+    // back gives the same text). The old file stays intact unless the whole
+    // new text was written.
     bool SaveTextFile(const QString& text, const QString& path, QString* error = nullptr) const;
 
     // Deletes the file at `path`.
     bool DeleteFile(const QString& path, QString* error = nullptr) const;
 
     // Decoding used by the reads: UTF-8 (a leading byte-order mark dropped), or
-    // Windows-1252 when the bytes are not valid UTF-8.
+    // Windows-1252 when the bytes are not valid UTF-8; UTF-16 when the file
+    // begins with its byte-order mark.
     static QString decodeText(const QByteArray& bytes);
 
     // Lines of a file's text: they end at CR LF, LF or CR; empty lines inside

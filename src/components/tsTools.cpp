@@ -5,7 +5,7 @@
 QStringList tsTools::splitLines(const QString& text)
 {
     QStringList lines;
-    forEachLine(text, [&lines](const QChar* start, qsizetype length) {
+    forEachLine<true>(text, [&lines](const QChar* start, qsizetype length) {
         if (length > 0)
             lines.append(QString(start, length));
     });
