@@ -2,6 +2,10 @@
 
 #include "components/tsParser.h"
 
+#include <QStringEncoder>
+
+#include <cstring>
+
 namespace {
 
 const tsParser parser;
@@ -103,15 +107,6 @@ QString PromptComposer::slowAnglePrompt(const QString& angle) const
     return parser.Replace(text, Prompts::Pro, m_promotion, 0);
 }
 
-qsizetype PromptComposer::promptLength(const QString& angle) const
-{
-    if (angle.isEmpty())
-        return m_topicPrompt.size();
-    if (insertsPlainly(angle))
-        return m_anglePiecesLength + angle.size() * qsizetype(m_anglePieces.size() - 1);
-    return slowAnglePrompt(angle).size();
-}
-
 void PromptComposer::appendPrompt(QString& out, const QString& angle) const
 {
     if (angle.isEmpty()) {
@@ -136,25 +131,179 @@ QString PromptComposer::compose(const QString& keyword) const
     return prompt;
 }
 
+AllPrompts PromptComposer::allPrompts(const QStringList& keywords) const
+{
+    return AllPrompts(*this, keywords);
+}
+
 qsizetype PromptComposer::allPromptsLength(const QStringList& keywords) const
 {
-    const qsizetype perBlock = keywordLabel.size() + promptLabel.size() + blockEnd.size();
-    qsizetype total = 0;
-    for (const QString& keyword : keywords)
-        total += perBlock + keyword.size() + promptLength(angleOfLowered(m_mainLower, keyword));
-    return total;
+    return allPrompts(keywords).length();
 }
 
 QString PromptComposer::allPromptsText(const QStringList& keywords) const
 {
-    QString text;
-    text.reserve(allPromptsLength(keywords));
+    return allPrompts(keywords).text();
+}
+
+AllPrompts::AllPrompts(const PromptComposer& composer, const QStringList& keywords)
+    : m_composer(composer)
+    , m_keywords(keywords)
+{
+    const PromptComposer& c = m_composer;
+    m_validUtf16 = QStringView(c.m_topicPrompt).isValidUtf16();
+    for (const QString& piece : c.m_anglePieces)
+        m_validUtf16 = m_validUtf16 && QStringView(piece).isValidUtf16();
+
+    const qsizetype perBlock = keywordLabel.size() + promptLabel.size() + blockEnd.size();
+    const qsizetype angleCount = qsizetype(c.m_anglePieces.size()) - 1;
+    m_entries.reserve(size_t(keywords.size()));
     for (const QString& keyword : keywords) {
-        text += keywordLabel;
-        text += keyword;
-        text += promptLabel;
-        appendPrompt(text, angleOfLowered(m_mainLower, keyword));
-        text += blockEnd;
+        Entry entry{angleOfLowered(c.m_mainLower, keyword), Kind::Plain};
+        qsizetype promptSize = 0;
+        if (entry.value.isEmpty()) {
+            entry.kind = Kind::Topic;
+            promptSize = c.m_topicPrompt.size();
+        } else if (PromptComposer::insertsPlainly(entry.value)) {
+            promptSize = c.m_anglePiecesLength + entry.value.size() * angleCount;
+        } else {
+            entry.value = c.slowAnglePrompt(entry.value);
+            entry.kind = Kind::Whole;
+            promptSize = entry.value.size();
+        }
+        m_length += perBlock + keyword.size() + promptSize;
+        m_validUtf16 = m_validUtf16 && QStringView(keyword).isValidUtf16() && QStringView(entry.value).isValidUtf16();
+        m_entries.push_back(std::move(entry));
     }
+}
+
+QString AllPrompts::text() const
+{
+    const PromptComposer& c = m_composer;
+    QString text(m_length, Qt::Uninitialized);
+    QChar* out = text.data();
+    const auto put = [&out](QStringView piece) {
+        // The view of a null text has no data pointer, which memcpy may not get.
+        if (piece.isEmpty())
+            return;
+        std::memcpy(out, piece.data(), size_t(piece.size()) * sizeof(QChar));
+        out += piece.size();
+    };
+    for (qsizetype i = 0; i < m_keywords.size(); ++i) {
+        const Entry& entry = m_entries[size_t(i)];
+        put(keywordLabel);
+        put(m_keywords.at(i));
+        put(promptLabel);
+        switch (entry.kind) {
+        case Kind::Topic:
+            put(c.m_topicPrompt);
+            break;
+        case Kind::Plain:
+            put(c.m_anglePieces.front());
+            for (size_t piece = 1; piece < c.m_anglePieces.size(); ++piece) {
+                put(entry.value);
+                put(c.m_anglePieces[piece]);
+            }
+            break;
+        case Kind::Whole:
+            put(entry.value);
+            break;
+        }
+        put(blockEnd);
+    }
+    Q_ASSERT(out == text.constData() + text.size());
     return text;
+}
+
+namespace {
+
+// The most bytes UTF-8 takes for `text`: three for any unit from U+0800 up,
+// which covers a surrogate pair (four bytes for two units) and the
+// replacement of a lone surrogate.
+qsizetype utf8Bound(QStringView text)
+{
+    qsizetype bytes = text.size();
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        bytes += u < 0x80 ? 0 : u < 0x800 ? 1 : 2;
+    }
+    return bytes;
+}
+
+} // namespace
+
+QByteArray AllPrompts::utf8() const
+{
+    const PromptComposer& c = m_composer;
+    const QByteArray keywordLabel8 = keywordLabel.toUtf8();
+    const QByteArray promptLabel8 = promptLabel.toUtf8();
+    const QByteArray blockEnd8 = blockEnd.toUtf8();
+    const QByteArray topic8 = c.m_topicPrompt.toUtf8();
+    std::vector<QByteArray> pieces8;
+    qsizetype piecesLength8 = 0;
+    for (const QString& piece : c.m_anglePieces) {
+        pieces8.push_back(piece.toUtf8());
+        piecesLength8 += pieces8.back().size();
+    }
+    const qsizetype angleCount = qsizetype(pieces8.size()) - 1;
+
+    qsizetype bound = 0;
+    for (qsizetype i = 0; i < m_keywords.size(); ++i) {
+        const Entry& entry = m_entries[size_t(i)];
+        bound += keywordLabel8.size() + promptLabel8.size() + blockEnd8.size() + utf8Bound(m_keywords.at(i));
+        switch (entry.kind) {
+        case Kind::Topic:
+            bound += topic8.size();
+            break;
+        case Kind::Plain:
+            bound += piecesLength8 + utf8Bound(entry.value) * angleCount;
+            break;
+        case Kind::Whole:
+            bound += utf8Bound(entry.value);
+            break;
+        }
+    }
+
+    QByteArray bytes(bound, Qt::Uninitialized);
+    char* out = bytes.data();
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    const auto put = [&out](const QByteArray& piece) {
+        std::memcpy(out, piece.constData(), size_t(piece.size()));
+        out += piece.size();
+    };
+    for (qsizetype i = 0; i < m_keywords.size(); ++i) {
+        const Entry& entry = m_entries[size_t(i)];
+        put(keywordLabel8);
+        out = encoder.appendToBuffer(out, m_keywords.at(i));
+        put(promptLabel8);
+        switch (entry.kind) {
+        case Kind::Topic:
+            put(topic8);
+            break;
+        case Kind::Plain: {
+            put(pieces8.front());
+            // The angle is encoded once and then copied where it recurs.
+            const char* angle = nullptr;
+            size_t angleBytes = 0;
+            for (size_t piece = 1; piece < pieces8.size(); ++piece) {
+                if (!angle) {
+                    angle = out;
+                    out = encoder.appendToBuffer(out, entry.value);
+                    angleBytes = size_t(out - angle);
+                } else {
+                    std::memcpy(out, angle, angleBytes);
+                    out += angleBytes;
+                }
+                put(pieces8[piece]);
+            }
+            break;
+        }
+        case Kind::Whole:
+            out = encoder.appendToBuffer(out, entry.value);
+            break;
+        }
+        put(blockEnd8);
+    }
+    bytes.truncate(out - bytes.constData());
+    return bytes;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -52,6 +53,8 @@ QString promotionText(const PromptFields& fields);
 // the order that defines the result.
 QString composePrompt(const PromptFields& fields, const QString& keyword);
 
+class AllPrompts;
+
 // The same composition prepared once for a set of fields, for composing many
 // keywords: the topic prompt is the same for every keyword, and the angle
 // template is cut at its "#ANGLE#" marks with every other placeholder already
@@ -63,6 +66,10 @@ public:
 
     QString compose(const QString& keyword) const;
 
+    // The "Copy to Clipboard (All)" text of these keywords, worked out once
+    // for its length and its text.
+    AllPrompts allPrompts(const QStringList& keywords) const;
+
     // Length of the "Copy to Clipboard (All)" text for these keywords.
     qsizetype allPromptsLength(const QStringList& keywords) const;
 
@@ -71,11 +78,11 @@ public:
     QString allPromptsText(const QStringList& keywords) const;
 
 private:
+    friend class AllPrompts;
     // The angle goes straight between the prepared pieces only when it cannot
     // take part in a later placeholder: it holds no '#' and no capital letter.
     static bool insertsPlainly(const QString& angle);
     QString slowAnglePrompt(const QString& angle) const;
-    qsizetype promptLength(const QString& angle) const;
     void appendPrompt(QString& out, const QString& angle) const;
 
     PromptFields m_fields;
@@ -85,4 +92,46 @@ private:
     QString m_angleWithKeyword;        // the angle template after "#KEYWORD#"
     std::vector<QString> m_anglePieces; // ...cut at "#ANGLE#", the rest filled
     qsizetype m_anglePiecesLength = 0;
+};
+
+// The "Copy to Clipboard (All)" text of a list of keywords: per keyword
+// "Keyword: " keyword CR LF "Prompt: " prompt CR LF CR LF. Each keyword's angle
+// is found once, when the list is planned; the length is then known before
+// any text is made, and the text is written straight into a buffer of that
+// size, as UTF-16 or as UTF-8.
+class AllPrompts
+{
+public:
+    // The length of the text in UTF-16 code units, as QString counts it.
+    qsizetype length() const { return m_length; }
+
+    QString text() const;
+
+    // False when a keyword or a field holds a lone surrogate, which UTF-8
+    // cannot carry: utf8() would then not decode back to text().
+    bool isValidUtf16() const { return m_validUtf16; }
+
+    // The text encoded as UTF-8 (exact when isValidUtf16()).
+    QByteArray utf8() const;
+
+private:
+    friend class PromptComposer;
+    AllPrompts(const PromptComposer& composer, const QStringList& keywords);
+
+    enum class Kind : unsigned char {
+        Topic, // the topic prompt
+        Plain, // the prepared angle pieces with `value`, the angle, between them
+        Whole, // `value` is the whole prompt
+    };
+    struct Entry
+    {
+        QString value;
+        Kind kind;
+    };
+
+    PromptComposer m_composer;
+    QStringList m_keywords;
+    std::vector<Entry> m_entries;
+    qsizetype m_length = 0;
+    bool m_validUtf16 = true;
 };

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the optimised programs and the benchmark, and prints the benchmark's
+# table: start-up, batch creation, picking an entry, "Copy to Clipboard (All)"
+# and the composition alone, each the median of several runs beside a
+# reference measured in the same run. Extra arguments go to the benchmark
+# (for example --runs 9).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
+bash scripts/deps.sh "${BUILD_PACKAGES[@]}"
+cmake --preset release -DINKWRIGHT_BUILD_BENCHMARKS=ON >/dev/null
+cmake --build --preset release --target inkwright_bench
+QT_QPA_PLATFORM=offscreen QT_ENABLE_HIGHDPI_SCALING=0 exec build/release/bin/inkwright_bench "$@"
