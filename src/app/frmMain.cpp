@@ -38,6 +38,23 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, const QRec
     return place(new QLabel(text, parent), name, geometry, font);
 }
 
+// The prompt list. Entries are picked by the user only: taking the focus does
+// not quietly make the first entry current, so the first Down picks it.
+class PromptList final : public QListView
+{
+public:
+    using QListView::QListView;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        const bool hadCurrent = currentIndex().isValid();
+        QListView::focusInEvent(event);
+        if (!hadCurrent && currentIndex().isValid() && !selectionModel()->isSelected(currentIndex()))
+            selectionModel()->clearCurrentIndex();
+    }
+};
+
 } // namespace
 
 QString frmMain::keywordIdeasAddress()
@@ -128,7 +145,7 @@ void frmMain::buildControls()
     lblSaveasPDF->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     m_promptModel = new PromptListModel(this);
-    lstPrompts = place(new QListView(Frame3), "lstPrompts", twips(225, 2115, 9105, 1740), inputFont);
+    lstPrompts = place(new PromptList(Frame3), "lstPrompts", twips(225, 2115, 9105, 1740), inputFont);
     lstPrompts->setModel(m_promptModel);
     lstPrompts->setUniformItemSizes(true);
     lstPrompts->setSelectionMode(QAbstractItemView::SingleSelection);

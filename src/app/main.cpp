@@ -14,7 +14,6 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(FullEdition ? QStringLiteral("InkwrightPlus")
                                                  : QStringLiteral("Inkwright"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Inkwright"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/inkwright/inkwright.png")));
 
     frmMain window(FullEdition);

@@ -24,8 +24,9 @@ inline const QColor HintGrey{128, 128, 128};
 inline const QColor CreateGreen{192, 255, 192};
 inline const QColor HeaderPurple{64, 0, 64};
 
-// Positions are laid out in twips; 15 twips make one logical pixel.
-constexpr int px(int twips) { return twips / 15; }
+// Positions are laid out in twips; 15 twips make one logical pixel, rounded
+// to the nearest.
+constexpr int px(int twips) { return (twips + 7) / 15; }
 constexpr QRect twips(int left, int top, int width, int height)
 {
     return QRect(px(left), px(top), px(width), px(height));

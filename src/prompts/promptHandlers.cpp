@@ -11,7 +11,11 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QLocale>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include <memory>
 
 namespace {
 
@@ -37,6 +41,39 @@ void putOnClipboard(const QString& text)
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(text);
+}
+
+// All prompts go on the clipboard as one plain text in UTF-8, which every
+// reader gets back as the same text (Qt decodes "text/plain" bytes as UTF-8),
+// in half the memory that the UTF-16 text takes: a big batch makes hundreds
+// of megabytes. A text that UTF-8 cannot carry goes on as it is.
+void putAllOnClipboard(const AllPrompts& all)
+{
+    if (!all.isValidUtf16()) {
+        putOnClipboard(all.text());
+        return;
+    }
+    auto mimeData = std::make_unique<QMimeData>();
+    mimeData->setData(QStringLiteral("text/plain"), all.utf8());
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setMimeData(mimeData.release());
+}
+
+// Wrapping at word boundaries takes time that grows with the square of a run
+// of text with no blank in it, so a prompt holding one (a binary file read as
+// a template) is wrapped anywhere instead.
+bool hasLongUnbrokenRun(const QString& text)
+{
+    constexpr qsizetype longest = 4096;
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        if (c.isSpace())
+            run = 0;
+        else if (++run > longest)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -79,7 +116,9 @@ void frmMain::cmdCreatePrompt_Click()
         missingInfo(this, QStringLiteral("Please enter your main keyword."));
         return;
     }
-    const QString keywordText = txtSelectedKeyword->toPlainText();
+    // The document's own text, with its paragraph separators: splitting reads
+    // them as line breaks, and the keywords keep their no-break spaces.
+    const QString keywordText = txtSelectedKeyword->document()->toRawText();
     if (keywordText.isEmpty()) {
         missingInfo(this, QStringLiteral("Please enter one or more long-tailed keywords."));
         return;
@@ -116,7 +155,10 @@ void frmMain::lstPrompts_Click(const QItemSelection& selected)
     const int row = selected.indexes().constFirst().row();
     if (row < 0 || row >= lstKeywords.count())
         return;
-    txtPrompt->setPlainText(ComposePrompt(lstKeywords.items.at(row)));
+    const QString prompt = ComposePrompt(lstKeywords.items.at(row));
+    txtPrompt->setWordWrapMode(hasLongUnbrokenRun(prompt) ? QTextOption::WrapAnywhere
+                                                          : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    txtPrompt->setPlainText(prompt);
 }
 
 void frmMain::lblCopyToClipboard_Click()
@@ -125,7 +167,12 @@ void frmMain::lblCopyToClipboard_Click()
         missingInfo(this, QStringLiteral("Please generate some prompts first."));
         return;
     }
-    const QString prompt = txtPrompt->toPlainText();
+    // The box keeps its lines as paragraphs; toPlainText() would end them with
+    // LF and turn no-break spaces into blanks. The clipboard gets the text as
+    // the box holds it, with CR LF line breaks.
+    QString prompt = txtPrompt->document()->toRawText();
+    prompt.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    prompt.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
     if (prompt.isEmpty()) {
         missingInfo(this, QStringLiteral("Nothing to copy."));
         return;
@@ -145,11 +192,11 @@ void frmMain::lblSaveasPDF_Click()
     {
         BusyCursor busy;
         const PromptComposer composer(currentFields());
-        const qsizetype length = composer.allPromptsLength(lstKeywords.items);
-        if (length > MaxCopyAllChars) {
-            refusedLength = length;
+        const AllPrompts all = composer.allPrompts(lstKeywords.items);
+        if (all.length() > MaxCopyAllChars) {
+            refusedLength = all.length();
         } else {
-            putOnClipboard(composer.allPromptsText(lstKeywords.items));
+            putAllOnClipboard(all);
             lstKeywords.current = lstKeywords.count() - 1;
         }
     }
