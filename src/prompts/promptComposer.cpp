@@ -167,9 +167,13 @@ AllPrompts::AllPrompts(const PromptComposer& composer, const QStringList& keywor
         } else if (PromptComposer::insertsPlainly(entry.value)) {
             promptSize = c.m_anglePiecesLength + entry.value.size() * angleCount;
         } else {
-            entry.value = c.slowAnglePrompt(entry.value);
+            // Only the angle is kept, and the prompt is composed again when the
+            // text is written: a batch far beyond the copy bound must not hold
+            // all of its prompts while it is measured.
+            const QString whole = c.slowAnglePrompt(entry.value);
             entry.kind = Kind::Whole;
-            promptSize = entry.value.size();
+            promptSize = whole.size();
+            m_validUtf16 = m_validUtf16 && QStringView(whole).isValidUtf16();
         }
         m_length += perBlock + keyword.size() + promptSize;
         m_validUtf16 = m_validUtf16 && QStringView(keyword).isValidUtf16() && QStringView(entry.value).isValidUtf16();
@@ -206,7 +210,7 @@ QString AllPrompts::text() const
             }
             break;
         case Kind::Whole:
-            put(entry.value);
+            put(c.slowAnglePrompt(entry.value));
             break;
         }
         put(blockEnd);
@@ -259,7 +263,7 @@ QByteArray AllPrompts::utf8() const
             bound += piecesLength8 + utf8Bound(entry.value) * angleCount;
             break;
         case Kind::Whole:
-            bound += utf8Bound(entry.value);
+            bound += utf8Bound(c.slowAnglePrompt(entry.value));
             break;
         }
     }
@@ -299,7 +303,7 @@ QByteArray AllPrompts::utf8() const
             break;
         }
         case Kind::Whole:
-            out = encoder.appendToBuffer(out, entry.value);
+            out = encoder.appendToBuffer(out, c.slowAnglePrompt(entry.value));
             break;
         }
         put(blockEnd8);

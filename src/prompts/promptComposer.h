@@ -121,7 +121,7 @@ private:
     enum class Kind : unsigned char {
         Topic, // the topic prompt
         Plain, // the prepared angle pieces with `value`, the angle, between them
-        Whole, // `value` is the whole prompt
+        Whole, // `value` is the angle; the prompt is composed step by step
     };
     struct Entry
     {
