@@ -112,6 +112,23 @@ private Q_SLOTS:
         QCOMPARE(list.items, lines);
     }
 
+    void saveReadsBackUnchanged()
+    {
+        // Written as UTF-8 without a mark, unless the text itself begins with U+FEFF.
+        const QTemporaryDir dir;
+        const QString path = dir.filePath(u"file.txt"_s);
+        const QList<QPair<QString, QByteArray>> cases = {
+            {u"Caf\u00e9\r\nline"_s, QByteArrayLiteral("Caf\xC3\xA9\r\nline")},
+            {u"\ufeffmarked"_s, QByteArrayLiteral("\xEF\xBB\xBF\xEF\xBB\xBFmarked")}};
+        for (const auto& [text, bytes] : cases) {
+            QString back;
+            QVERIFY(tsFile().SaveTextFile(text, path) && tsFile().LoadTextFile(back, path));
+            QCOMPARE(back, text);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == bytes);
+        }
+    }
+
     void failedWriteKeepsOldFile()
     {
 #ifdef Q_OS_UNIX
