@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (the "fuzz" preset, clang) and runs each one
-# for SECONDS seconds, starting from a copy of its seed corpus in
+# for SECONDS seconds, starting from a copy of its starting corpus in
 # fuzz/corpus/<target>/, so the repository is never modified.
 #
 #   fuzz/run-fuzzers.sh 60                one minute per target

@@ -136,8 +136,7 @@ private Q_SLOTS:
         QFile::setPermissions(folder->productsPath(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY2(boxes->done(), qPrintable(u"not shown: "_s + boxes->pending()));
-        for (const QWidget* widget : QApplication::topLevelWidgets())
-            QVERIFY2(!widget->isVisible(), widget->metaObject()->className());
+        QVERIFY2(windowLeftOpen().isEmpty(), qPrintable(windowLeftOpen()));
     }
 
     void batches_data()

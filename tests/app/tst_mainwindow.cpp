@@ -55,12 +55,7 @@ class tst_MainWindow : public QObject
     std::optional<MessageBoxScript> script;
     std::optional<frmMain> w;
 
-    bool open(bool full = true)
-    {
-        w.emplace(full, folder->path());
-        w->show();
-        return QTest::qWaitForWindowActive(&*w);
-    }
+    bool open(bool full = true) { return openMainWindow(w, full, folder->path()); }
 
 private Q_SLOTS:
     void init()
@@ -74,9 +69,7 @@ private Q_SLOTS:
         QVERIFY2(script->done(), qPrintable(script->pending()));
         script.reset();
         w.reset();
-        for (const QWidget* widget : QApplication::topLevelWidgets())
-            QVERIFY2(!widget->isVisible() || widget->windowType() == Qt::ToolTip,
-                     widget->metaObject()->className());
+        QVERIFY2(windowLeftOpen().isEmpty(), qPrintable(windowLeftOpen()));
     }
 
     void startup_data()

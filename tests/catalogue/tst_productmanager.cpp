@@ -142,11 +142,7 @@ class tst_ProductManager : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup()
-    {
-        for (const QWidget* window : QApplication::topLevelWidgets())
-            QVERIFY2(!window->isVisible(), qPrintable(u"left open: "_s + window->objectName()));
-    }
+    void cleanup() { QVERIFY2(windowLeftOpen().isEmpty(), qPrintable(windowLeftOpen())); }
 
     // Save: the record written, or the checks in order (name, format, description, file name).
     void save_data()

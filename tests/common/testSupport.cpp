@@ -1,5 +1,6 @@
 #include "testSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +8,8 @@
 
 MessageBoxScript::MessageBoxScript()
 {
-    modGeneral::setMessageBoxHandler([this](const modGeneral::MessageBoxCall& call) { return answer(call); });
+    modGeneral::setMessageBoxHandler(
+        [this](const modGeneral::MessageBoxCall& call) { return answer(call); });
 }
 
 MessageBoxScript::~MessageBoxScript()
@@ -33,17 +35,18 @@ int MessageBoxScript::answer(const modGeneral::MessageBoxCall& call)
     m_shown.append(call);
     const bool yesNo = (call.style & 0x7) == modGeneral::vbYesNo;
     if (m_next >= m_expected.size()) {
-        const QByteArray what = (QStringLiteral("unexpected message box \"") + call.title + QStringLiteral("\": ")
-                                 + call.text)
+        const QByteArray what = (QStringLiteral("unexpected message box \"") + call.title +
+                                 QStringLiteral("\": ") + call.text)
                                     .toUtf8();
         QTest::qFail(what.constData(), __FILE__, __LINE__);
         return yesNo ? modGeneral::vbNo : modGeneral::vbOK;
     }
     const Expected& e = m_expected.at(m_next++);
     if (e.title != call.title || e.text != call.text) {
-        const QByteArray what = (QStringLiteral("message box \"") + call.title + QStringLiteral("\": ") + call.text
-                                 + QStringLiteral(" -- expected \"") + e.title + QStringLiteral("\": ") + e.text)
-                                    .toUtf8();
+        const QByteArray what =
+            (QStringLiteral("message box \"") + call.title + QStringLiteral("\": ") + call.text +
+             QStringLiteral(" -- expected \"") + e.title + QStringLiteral("\": ") + e.text)
+                .toUtf8();
         QTest::qFail(what.constData(), __FILE__, __LINE__);
     }
     return e.answer;
@@ -51,7 +54,8 @@ int MessageBoxScript::answer(const modGeneral::MessageBoxCall& call)
 
 OpenedAddresses::OpenedAddresses()
 {
-    modGeneral::setOpenDocumentHandler([this](const QString& address) { m_addresses.append(address); });
+    modGeneral::setOpenDocumentHandler(
+        [this](const QString& address) { m_addresses.append(address); });
 }
 
 OpenedAddresses::~OpenedAddresses()
@@ -80,14 +84,16 @@ bool ProgramFolder::write(const QString& relativePath, const QByteArray& bytes) 
     const QString full = m_dir.filePath(relativePath);
     QDir().mkpath(QFileInfo(full).absolutePath());
     QFile file(full);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
-bool ProgramFolder::writeRecord(const QString& recordName, const QString& name, const QString& format,
-                                const QString& description) const
+bool ProgramFolder::writeRecord(const QString& recordName, const QString& name,
+                                const QString& format, const QString& description) const
 {
-    return write(QStringLiteral("products/") + recordName + QStringLiteral(".txt"),
-                 (name + QStringLiteral("\r\n") + format + QStringLiteral("\r\n") + description).toUtf8());
+    return write(
+        QStringLiteral("products/") + recordName + QStringLiteral(".txt"),
+        (name + QStringLiteral("\r\n") + format + QStringLiteral("\r\n") + description).toUtf8());
 }
 
 QByteArray ProgramFolder::read(const QString& relativePath) const
@@ -99,4 +105,20 @@ QByteArray ProgramFolder::read(const QString& relativePath) const
 bool ProgramFolder::exists(const QString& relativePath) const
 {
     return QFileInfo::exists(m_dir.filePath(relativePath));
+}
+
+bool openMainWindow(std::optional<frmMain>& window, bool fullEdition, const QString& folder)
+{
+    window.emplace(fullEdition, folder);
+    window->show();
+    return QTest::qWaitForWindowActive(&*window);
+}
+
+QString windowLeftOpen()
+{
+    for (const QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->windowType() != Qt::ToolTip)
+            return QString::fromLatin1(widget->metaObject()->className());
+    }
+    return QString();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/frmMain.h"
 #include "app/modGeneral.h"
 
 #include <QByteArray>
@@ -7,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <optional>
 
 // Answers the program's message boxes in place of the user, in the order the
 // test expects them, and records every box shown. A box the test did not
@@ -62,9 +65,10 @@ class ProgramFolder
 public:
     // Creates templates/ (with the two given templates, unless null) and an
     // empty products/.
-    explicit ProgramFolder(const QByteArray& topic = QByteArray("About #KEYWORD# in #WORDS# words. #PRO#End."),
-                           const QByteArray& angle =
-                               QByteArray("About #KEYWORD#, angle #ANGLE#, #WORDS# words. #PRO#End."));
+    explicit ProgramFolder(
+        const QByteArray& topic = QByteArray("About #KEYWORD# in #WORDS# words. #PRO#End."),
+        const QByteArray& angle =
+            QByteArray("About #KEYWORD#, angle #ANGLE#, #WORDS# words. #PRO#End."));
 
     bool isValid() const { return m_dir.isValid(); }
     QString path() const { return m_dir.path(); }
@@ -82,3 +86,11 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Shows a fresh main window on the program folder `folder` in `window` and
+// waits until it is active.
+bool openMainWindow(std::optional<frmMain>& window, bool fullEdition, const QString& folder);
+
+// The class name of a window that is still shown (tooltips aside), or an
+// empty text: every test closes what it opened.
+QString windowLeftOpen();

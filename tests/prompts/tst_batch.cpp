@@ -60,12 +60,7 @@ class tst_Batch : public QObject
     std::optional<MessageBoxScript> script;
     std::optional<frmMain> w;
 
-    bool open(bool full = true)
-    {
-        w.emplace(full, folder->path());
-        w->show();
-        return QTest::qWaitForWindowActive(&*w);
-    }
+    bool open(bool full = true) { return openMainWindow(w, full, folder->path()); }
     // Replaces the long-tail keywords the way a keyword list arrives: pasted.
     void paste(const QString& text)
     {
@@ -107,9 +102,7 @@ private Q_SLOTS:
         for (const modGeneral::MessageBoxCall& box : script->shown())
             QCOMPARE(box.style, int(modGeneral::vbInfoOk));
         w.reset();
-        for (const QWidget* widget : QApplication::topLevelWidgets())
-            QVERIFY2(!widget->isVisible() || widget->windowType() == Qt::ToolTip,
-                     widget->metaObject()->className());
+        QVERIFY2(windowLeftOpen().isEmpty(), qPrintable(windowLeftOpen()));
     }
 
     void checksInOrder_data()

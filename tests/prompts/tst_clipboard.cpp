@@ -35,12 +35,7 @@ class tst_Clipboard : public QObject
     QStringList seen; // every box as "title (style): text", then what the clipboard held
 
     static QString clipboard() { return QGuiApplication::clipboard()->text(); }
-    bool open()
-    {
-        w.emplace(true, folder->path());
-        w->show();
-        return QTest::qWaitForWindowActive(&*w);
-    }
+    bool open() { return openMainWindow(w, true, folder->path()); }
     void batch(const QString& main, const QString& keywords)
     {
         QTest::keyClicks(w->txtMainKeyword, main);
@@ -72,9 +67,7 @@ private Q_SLOTS:
     {
         modGeneral::setMessageBoxHandler(nullptr);
         w.reset();
-        for (const QWidget* widget : QApplication::topLevelWidgets())
-            QVERIFY2(!widget->isVisible() || widget->windowType() == Qt::ToolTip,
-                     widget->metaObject()->className());
+        QVERIFY2(windowLeftOpen().isEmpty(), qPrintable(windowLeftOpen()));
     }
 
     void copySelected()
