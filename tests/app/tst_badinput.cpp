@@ -139,12 +139,7 @@ private Q_SLOTS:
         QVERIFY2(windowLeftOpen().isEmpty(), qPrintable(windowLeftOpen()));
     }
 
-    void batches_data()
-    {
-        QTest::addColumn<int>("index");
-        for (int i = 0; i < int(std::size(Batches)); ++i)
-            QTest::newRow(Batches[i].tag) << i;
-    }
+    void batches_data() { addTableRows(Batches, &Batch::tag); }
 
     // Start-up says what it could not read, and each line of keywords gets its prompt, or none.
     void batches()

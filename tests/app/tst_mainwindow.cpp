@@ -129,12 +129,7 @@ private Q_SLOTS:
         }
     }
 
-    void layout_data()
-    {
-        QTest::addColumn<int>("index");
-        for (int i = 0; i < int(std::size(controls)); ++i)
-            QTest::newRow(controls[i].name) << i;
-    }
+    void layout_data() { addTableRows(controls, &Control::name); }
 
     void layout()
     {

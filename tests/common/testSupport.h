@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <optional>
 
@@ -86,6 +87,16 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// One data row per entry of a static table of cases, tagged with `tag` of
+// the entry; the test reads the entry back through the "index" column.
+template <typename Row, std::size_t N, typename Tag>
+void addTableRows(const Row (&rows)[N], Tag Row::*tag)
+{
+    QTest::addColumn<int>("index");
+    for (std::size_t i = 0; i < N; ++i)
+        QTest::newRow(rows[i].*tag) << int(i);
+}
 
 // Shows a fresh main window on the program folder `folder` in `window` and
 // waits until it is active.

@@ -105,12 +105,7 @@ private Q_SLOTS:
         QVERIFY2(windowLeftOpen().isEmpty(), qPrintable(windowLeftOpen()));
     }
 
-    void checksInOrder_data()
-    {
-        QTest::addColumn<int>("index");
-        for (int i = 0; i < int(std::size(batches)); ++i)
-            QTest::newRow(batches[i].name) << i;
-    }
+    void checksInOrder_data() { addTableRows(batches, &Batch::name); }
 
     void checksInOrder()
     {
