@@ -67,11 +67,11 @@ QString composePrompt(const PromptFields& fields, const QString& keyword)
 }
 
 PromptComposer::PromptComposer(const PromptFields& fields)
-    : m_fields(fields)
-    , m_mainLower(fields.mainKeyword.toLower())
-    , m_promotion(promotionText(fields))
-    , m_topicPrompt(fillTemplate(fields.topicTemplate, fields, m_promotion, nullptr))
-    , m_angleWithKeyword(parser.Replace(fields.angleTemplate, Prompts::Keyword, fields.mainKeyword, 0))
+    : m_fields(fields), m_mainLower(fields.mainKeyword.toLower()),
+      m_promotion(promotionText(fields)),
+      m_topicPrompt(fillTemplate(fields.topicTemplate, fields, m_promotion, nullptr)),
+      m_angleWithKeyword(
+          parser.Replace(fields.angleTemplate, Prompts::Keyword, fields.mainKeyword, 0))
 {
     // Cut where a left-to-right scan finds "#ANGLE#", as the replacement does.
     const QString& text = m_angleWithKeyword;
@@ -107,27 +107,29 @@ QString PromptComposer::slowAnglePrompt(const QString& angle) const
     return parser.Replace(text, Prompts::Pro, m_promotion, 0);
 }
 
-void PromptComposer::appendPrompt(QString& out, const QString& angle) const
+// Hands the prompt of `angle` to `put` piece by piece: the topic prompt, the
+// prepared pieces with the angle between them, or the prompt composed step by
+// step when the angle may complete a placeholder.
+template <typename Put> void PromptComposer::putPrompt(const QString& angle, Put&& put) const
 {
     if (angle.isEmpty()) {
-        out += m_topicPrompt;
-        return;
-    }
-    if (!insertsPlainly(angle)) {
-        out += slowAnglePrompt(angle);
-        return;
-    }
-    out += m_anglePieces.front();
-    for (size_t i = 1; i < m_anglePieces.size(); ++i) {
-        out += angle;
-        out += m_anglePieces[i];
+        put(QStringView(m_topicPrompt));
+    } else if (!insertsPlainly(angle)) {
+        put(QStringView(slowAnglePrompt(angle)));
+    } else {
+        put(QStringView(m_anglePieces.front()));
+        for (size_t i = 1; i < m_anglePieces.size(); ++i) {
+            put(QStringView(angle));
+            put(QStringView(m_anglePieces[i]));
+        }
     }
 }
 
 QString PromptComposer::compose(const QString& keyword) const
 {
     QString prompt;
-    appendPrompt(prompt, angleOfLowered(m_mainLower, keyword));
+    putPrompt(angleOfLowered(m_mainLower, keyword),
+              [&prompt](QStringView piece) { prompt += piece; });
     return prompt;
 }
 
@@ -147,8 +149,7 @@ QString PromptComposer::allPromptsText(const QStringList& keywords) const
 }
 
 AllPrompts::AllPrompts(const PromptComposer& composer, const QStringList& keywords)
-    : m_composer(composer)
-    , m_keywords(keywords)
+    : m_composer(composer), m_keywords(keywords)
 {
     const PromptComposer& c = m_composer;
     m_validUtf16 = QStringView(c.m_topicPrompt).isValidUtf16();
@@ -159,8 +160,8 @@ AllPrompts::AllPrompts(const PromptComposer& composer, const QStringList& keywor
     const qsizetype angleCount = qsizetype(c.m_anglePieces.size()) - 1;
     m_entries.reserve(size_t(keywords.size()));
     for (const QString& keyword : keywords) {
-        Entry entry{angleOfLowered(c.m_mainLower, keyword), Kind::Plain};
-        qsizetype promptSize = 0;
+        Entry entry{angleOfLowered(c.m_mainLower, keyword), Kind::Plain, 0};
+        qsizetype& promptSize = entry.promptSize;
         if (entry.value.isEmpty()) {
             entry.kind = Kind::Topic;
             promptSize = c.m_topicPrompt.size();
@@ -176,7 +177,8 @@ AllPrompts::AllPrompts(const PromptComposer& composer, const QStringList& keywor
             m_validUtf16 = m_validUtf16 && QStringView(whole).isValidUtf16();
         }
         m_length += perBlock + keyword.size() + promptSize;
-        m_validUtf16 = m_validUtf16 && QStringView(keyword).isValidUtf16() && QStringView(entry.value).isValidUtf16();
+        m_validUtf16 = m_validUtf16 && QStringView(keyword).isValidUtf16() &&
+                       QStringView(entry.value).isValidUtf16();
         m_entries.push_back(std::move(entry));
     }
 }
@@ -194,25 +196,10 @@ QString AllPrompts::text() const
         out += piece.size();
     };
     for (qsizetype i = 0; i < m_keywords.size(); ++i) {
-        const Entry& entry = m_entries[size_t(i)];
         put(keywordLabel);
         put(m_keywords.at(i));
         put(promptLabel);
-        switch (entry.kind) {
-        case Kind::Topic:
-            put(c.m_topicPrompt);
-            break;
-        case Kind::Plain:
-            put(c.m_anglePieces.front());
-            for (size_t piece = 1; piece < c.m_anglePieces.size(); ++piece) {
-                put(entry.value);
-                put(c.m_anglePieces[piece]);
-            }
-            break;
-        case Kind::Whole:
-            put(c.slowAnglePrompt(entry.value));
-            break;
-        }
+        c.putPrompt(m_entries[size_t(i)].value, put);
         put(blockEnd);
     }
     Q_ASSERT(out == text.constData() + text.size());
@@ -254,7 +241,8 @@ QByteArray AllPrompts::utf8() const
     qsizetype bound = 0;
     for (qsizetype i = 0; i < m_keywords.size(); ++i) {
         const Entry& entry = m_entries[size_t(i)];
-        bound += keywordLabel8.size() + promptLabel8.size() + blockEnd8.size() + utf8Bound(m_keywords.at(i));
+        bound += keywordLabel8.size() + promptLabel8.size() + blockEnd8.size() +
+                 utf8Bound(m_keywords.at(i));
         switch (entry.kind) {
         case Kind::Topic:
             bound += topic8.size();
@@ -263,7 +251,7 @@ QByteArray AllPrompts::utf8() const
             bound += piecesLength8 + utf8Bound(entry.value) * angleCount;
             break;
         case Kind::Whole:
-            bound += utf8Bound(c.slowAnglePrompt(entry.value));
+            bound += 3 * entry.promptSize; // no UTF-16 unit takes more than three bytes
             break;
         }
     }

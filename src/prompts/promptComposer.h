@@ -83,13 +83,13 @@ private:
     // take part in a later placeholder: it holds no '#' and no capital letter.
     static bool insertsPlainly(const QString& angle);
     QString slowAnglePrompt(const QString& angle) const;
-    void appendPrompt(QString& out, const QString& angle) const;
+    template <typename Put> void putPrompt(const QString& angle, Put&& put) const;
 
     PromptFields m_fields;
     QString m_mainLower;
     QString m_promotion;
     QString m_topicPrompt;
-    QString m_angleWithKeyword;        // the angle template after "#KEYWORD#"
+    QString m_angleWithKeyword;         // the angle template after "#KEYWORD#"
     std::vector<QString> m_anglePieces; // ...cut at "#ANGLE#", the rest filled
     qsizetype m_anglePiecesLength = 0;
 };
@@ -118,7 +118,8 @@ private:
     friend class PromptComposer;
     AllPrompts(const PromptComposer& composer, const QStringList& keywords);
 
-    enum class Kind : unsigned char {
+    enum class Kind : unsigned char
+    {
         Topic, // the topic prompt
         Plain, // the prepared angle pieces with `value`, the angle, between them
         Whole, // `value` is the angle; the prompt is composed step by step
@@ -127,6 +128,7 @@ private:
     {
         QString value;
         Kind kind;
+        qsizetype promptSize; // in UTF-16 code units
     };
 
     PromptComposer m_composer;
