@@ -299,12 +299,25 @@ const QString ProductDescription = u"Teaches beginners to grow herbs on a window
 // a few have letters beyond ASCII.
 QStringList makeKeywords(qsizetype n)
 {
-    static const char* const before[] = {"indoor", "best",   "small",     "organic",    "vertical", "easy",
-                                         "diy",    "kitchen", "balcony",  "winter",     "cheap",    "hydroponic",
+    static const char* const before[] = {"indoor",     "best",      "small",      "organic",
+                                         "vertical",   "easy",      "diy",        "kitchen",
+                                         "balcony",    "winter",    "cheap",      "hydroponic",
                                          "raised bed", "container", "windowsill", "beginner"};
-    static const char* const after[] = {"ideas", "for beginners", "kit",      "layout",      "design",
-                                        "plants list", "tips",    "in pots",  "with kids",   "on a budget",
-                                        "care guide", "soil mix", "watering schedule", "problems", "tools",
+    static const char* const after[] = {"ideas",
+                                        "for beginners",
+                                        "kit",
+                                        "layout",
+                                        "design",
+                                        "plants list",
+                                        "tips",
+                                        "in pots",
+                                        "with kids",
+                                        "on a budget",
+                                        "care guide",
+                                        "soil mix",
+                                        "watering schedule",
+                                        "problems",
+                                        "tools",
                                         "for apartments"};
     QStringList keywords;
     keywords.reserve(n);
@@ -348,8 +361,10 @@ public:
             m_ok = m_ok && target.open(QIODevice::WriteOnly) && target.write(bytes) == bytes.size();
         }
         QFile record(root.filePath(u"products/"_s + RecordName + u".txt"_s));
-        const QByteArray recordText = (ProductName + u"\r\n"_s + ProductFormat + u"\r\n"_s + ProductDescription).toUtf8();
-        m_ok = m_ok && record.open(QIODevice::WriteOnly) && record.write(recordText) == recordText.size();
+        const QByteArray recordText =
+            (ProductName + u"\r\n"_s + ProductFormat + u"\r\n"_s + ProductDescription).toUtf8();
+        m_ok = m_ok && record.open(QIODevice::WriteOnly)
+               && record.write(recordText) == recordText.size();
     }
 
     bool isValid() const { return m_ok && !m_topic.isEmpty() && !m_angle.isEmpty(); }
@@ -358,8 +373,13 @@ public:
     // What the window composes from, built here independently of the window.
     PromptFields fields(bool promote) const
     {
-        return PromptFields{m_topic, m_angle, MainKeyword, ApproxWords, promote,
-                            promote ? ProductName : QString(), promote ? ProductFormat : QString(),
+        return PromptFields{m_topic,
+                            m_angle,
+                            MainKeyword,
+                            ApproxWords,
+                            promote,
+                            promote ? ProductName : QString(),
+                            promote ? ProductFormat : QString(),
                             promote ? ProductDescription : QString()};
     }
 
@@ -533,11 +553,21 @@ void measureStartup(const Options& options, const Workspace& workspace, Report& 
     }
     const double t = median(ns), tBare = median(bareNs);
     const double m = median(rss) * 1024, mBare = median(bareRss) * 1024;
-    report.add({u"Start-up to window shown"_s, u""_s, duration(t), u"empty Qt window: "_s + duration(tBare),
-                ratio(t / tBare), u"< 150 ms"_s, {}},
+    report.add({u"Start-up to window shown"_s,
+                u""_s,
+                duration(t),
+                u"empty Qt window: "_s + duration(tBare),
+                ratio(t / tBare),
+                u"< 150 ms"_s,
+                {}},
                t < 150e6);
-    report.add({u"Resident memory at first paint"_s, u""_s, megabytes(m),
-                u"empty Qt window: "_s + megabytes(mBare), ratio(m / mBare), u"< 60 MB"_s, {}},
+    report.add({u"Resident memory at first paint"_s,
+                u""_s,
+                megabytes(m),
+                u"empty Qt window: "_s + megabytes(mBare),
+                ratio(m / mBare),
+                u"< 60 MB"_s,
+                {}},
                m < 60e6);
 }
 
@@ -561,18 +591,20 @@ QString sequentialAllPrompts(const PromptFields& fields, const QStringList& keyw
 void checkAllPromptsOnRandomInput(const Workspace& workspace, Report& report)
 {
     static const QString bits[] = {
-        u"herb"_s,  u"garden"_s, u"Herb Garden"_s, u"herb garden"_s, u" "_s,       u"  "_s,
-        u"#"_s,     u"#WORDS"_s, u"#WORDS#"_s,     u"#PRO#"_s,       u"#ANGLE#"_s, u"#KEYWORD#"_s,
-        u"ANGLE"_s, u"PRO#"_s,   u"caf\u00e9"_s,   u"\u4e2d\u6587"_s, u"\U0001F33F"_s, u"\u00a0"_s,
-        u"x"_s,     u"Z"_s,      u"\r\n"_s};
+        u"herb"_s,         u"garden"_s,     u"Herb Garden"_s, u"herb garden"_s, u" "_s,
+        u"  "_s,           u"#"_s,          u"#WORDS"_s,      u"#WORDS#"_s,     u"#PRO#"_s,
+        u"#ANGLE#"_s,      u"#KEYWORD#"_s,  u"ANGLE"_s,       u"PRO#"_s,        u"caf\u00e9"_s,
+        u"\u4e2d\u6587"_s, u"\U0001F33F"_s, u"\u00a0"_s,      u"x"_s,           u"Z"_s,
+        u"\r\n"_s};
     const QString loneSurrogate(QChar(char16_t(0xD83C)));
     QRandomGenerator random(20240607);
     const auto text = [&](int maxBits, bool mayBreakUtf16) {
         QString t;
         const int count = int(random.bounded(maxBits + 1));
         for (int i = 0; i < count; ++i)
-            t += mayBreakUtf16 && random.bounded(40) == 0 ? loneSurrogate
-                                                          : bits[random.bounded(int(std::size(bits)))];
+            t += mayBreakUtf16 && random.bounded(40) == 0
+                     ? loneSurrogate
+                     : bits[random.bounded(int(std::size(bits)))];
         return t;
     };
     int utf8Cases = 0;
@@ -602,8 +634,10 @@ void checkAllPromptsOnRandomInput(const Workspace& workspace, Report& report)
 
         const QString expected = sequentialAllPrompts(fields, keywords);
         const AllPrompts all = PromptComposer(fields).allPrompts(keywords);
-        if (!report.check(all.length() == expected.size() && all.text() == expected,
-                          u"the prepared Copy All text differs from the sequential one (round %1)"_s.arg(round)))
+        if (!report.check(
+                all.length() == expected.size() && all.text() == expected,
+                u"the prepared Copy All text differs from the sequential one (round %1)"_s.arg(
+                    round)))
             return;
         // Judging a text unfit for UTF-8 is only ever slower; judging it fit
         // wrongly would change the copied text.
@@ -612,8 +646,10 @@ void checkAllPromptsOnRandomInput(const Workspace& workspace, Report& report)
             return;
         if (all.isValidUtf16()) {
             ++utf8Cases;
-            if (!report.check(all.utf8() == expected.toUtf8(),
-                              u"the UTF-8 Copy All text differs from the sequential one (round %1)"_s.arg(round)))
+            if (!report.check(
+                    all.utf8() == expected.toUtf8(),
+                    u"the UTF-8 Copy All text differs from the sequential one (round %1)"_s.arg(
+                        round)))
                 return;
         }
     }
@@ -665,11 +701,12 @@ void measureComposition(const Options& options, const Workspace& workspace, Repo
     }
     const double ref = median(reference);
     const QString refText = u"memcpy of a prompt (%1 B): "_s.arg(bytes / n) + duration(ref);
-    report.add({u"ComposePrompt, prepared (PromptComposer)"_s, count(n), duration(median(prepared)) + u"/prompt"_s,
-                refText, ratio(median(prepared) / ref), u""_s, u""_s});
+    report.add({u"ComposePrompt, prepared (PromptComposer)"_s, count(n),
+                duration(median(prepared)) + u"/prompt"_s, refText, ratio(median(prepared) / ref),
+                u""_s, u""_s});
     report.add({u"ComposePrompt, sequential (composePrompt)"_s, count(n),
-                duration(median(sequential)) + u"/prompt"_s, refText, ratio(median(sequential) / ref), u""_s,
-                u""_s});
+                duration(median(sequential)) + u"/prompt"_s, refText,
+                ratio(median(sequential) / ref), u""_s, u""_s});
 }
 
 // ---------------------------------------------------------------- the window
@@ -723,8 +760,9 @@ struct Window
 
 void measureBatches(const Options& options, const Workspace& workspace, Report& report)
 {
-    const std::vector<qsizetype> sizes = options.smoke ? std::vector<qsizetype>{10, 100, 1'000}
-                                                       : std::vector<qsizetype>{1'000, 10'000, 100'000, 1'000'000};
+    const std::vector<qsizetype> sizes =
+        options.smoke ? std::vector<qsizetype>{10, 100, 1'000}
+                      : std::vector<qsizetype>{1'000, 10'000, 100'000, 1'000'000};
     MessageBoxes boxes;
     Window window(workspace);
     report.check(window.exposed, u"the main window was not shown"_s);
@@ -746,15 +784,17 @@ void measureBatches(const Options& options, const Workspace& workspace, Report& 
             sink = sink + split.size();
 
             ns.push_back(window.createBatch());
-            report.check(window.rows() == n, u"batch of %1 holds %2 entries"_s.arg(n).arg(window.rows()));
+            report.check(window.rows() == n,
+                         u"batch of %1 holds %2 entries"_s.arg(n).arg(window.rows()));
         }
-        report.check(window.listReaches(keywords.last()), u"the last entry of %1 cannot be reached"_s.arg(n));
+        report.check(window.listReaches(keywords.last()),
+                     u"the last entry of %1 cannot be reached"_s.arg(n));
         report.check(boxes.take().isEmpty(), u"a message box was shown by batch creation"_s);
         const double t = median(ns), ref = median(reference);
         medians.push_back(t);
         referenceMedians.push_back(ref);
-        Row row{u"Batch creation"_s, count(n), duration(t), u"QString::split: "_s + duration(ref), ratio(t / ref),
-                u""_s, u""_s};
+        Row row{u"Batch creation"_s, count(n), duration(t), u"QString::split: "_s + duration(ref),
+                ratio(t / ref),      u""_s,    u""_s};
         if (n == 100'000) {
             row.goal = u"< 100 ms"_s;
             report.add(row, t < 100e6);
@@ -767,8 +807,12 @@ void measureBatches(const Options& options, const Workspace& workspace, Report& 
     }
     for (size_t i = 1; i < sizes.size(); ++i) {
         const double growth = medians[i] / medians[i - 1];
-        Row row{u"Batch growth"_s, count(sizes[i - 1]) + u" -> "_s + count(sizes[i]), ratio(growth),
-                u"QString::split grows "_s + ratio(referenceMedians[i] / referenceMedians[i - 1]), u""_s, u""_s,
+        Row row{u"Batch growth"_s,
+                count(sizes[i - 1]) + u" -> "_s + count(sizes[i]),
+                ratio(growth),
+                u"QString::split grows "_s + ratio(referenceMedians[i] / referenceMedians[i - 1]),
+                u""_s,
+                u""_s,
                 u""_s};
         if (sizes[i] == 1'000'000) {
             row.goal = u"<= 12x"_s;
@@ -805,15 +849,21 @@ void measureBatches(const Options& options, const Workspace& workspace, Report& 
     }
     report.check(boxes.take().isEmpty(), u"a message box was shown by picking"_s);
     const double t = median(ns), ref = median(reference);
-    report.add({u"Picking an entry"_s, count(n), duration(t), u"composePrompt alone: "_s + duration(ref),
-                ratio(t / ref), u"< 5 ms"_s, {}},
+    report.add({u"Picking an entry"_s,
+                count(n),
+                duration(t),
+                u"composePrompt alone: "_s + duration(ref),
+                ratio(t / ref),
+                u"< 5 ms"_s,
+                {}},
                t < 5e6);
 }
 
 void measureCopyAll(const Options& options, const Workspace& workspace, Report& report)
 {
-    const std::vector<qsizetype> sizes = options.smoke ? std::vector<qsizetype>{10, 100}
-                                                       : std::vector<qsizetype>{1'000, 10'000, 100'000};
+    const std::vector<qsizetype> sizes = options.smoke
+                                             ? std::vector<qsizetype>{10, 100}
+                                             : std::vector<qsizetype>{1'000, 10'000, 100'000};
     const bool canResetPeak = resetPeakMemory();
     MessageBoxes boxes;
     Window window(workspace);
@@ -821,7 +871,8 @@ void measureCopyAll(const Options& options, const Workspace& workspace, Report& 
     window.form.chkPromoteProduct->setFocus();
     QTest::keyClick(window.form.chkPromoteProduct, Qt::Key_Space);
     report.check(window.form.chkPromoteProduct->isChecked(), u"promotion could not be ticked"_s);
-    report.check(window.form.cboPromoteProduct->currentText() == RecordName, u"the product is not offered"_s);
+    report.check(window.form.cboPromoteProduct->currentText() == RecordName,
+                 u"the product is not offered"_s);
     const PromptFields fields = workspace.fields(true);
     QClipboard* clipboard = QGuiApplication::clipboard();
     const QStringList doneBox{u"Done: Done. Prompts copied to clipboard."_s};
@@ -832,7 +883,8 @@ void measureCopyAll(const Options& options, const Workspace& workspace, Report& 
         const QStringList keywords = makeKeywords(n);
         window.setKeywords(keywords);
         window.createBatch();
-        report.check(window.rows() == n, u"batch of %1 holds %2 entries"_s.arg(n).arg(window.rows()));
+        report.check(window.rows() == n,
+                     u"batch of %1 holds %2 entries"_s.arg(n).arg(window.rows()));
         report.check(boxes.take().isEmpty(), u"a message box was shown by batch creation"_s);
 
         std::vector<double> ns, reference, reused, peak, before;
@@ -850,7 +902,8 @@ void measureCopyAll(const Options& options, const Workspace& workspace, Report& 
             ns.push_back(double(timer.nsecsElapsed()));
             peak.push_back(double(statusKb("VmHWM")) * 1024);
 
-            report.check(boxes.take() == doneBox, u"Copy All of %1 did not confirm once with Done"_s.arg(n));
+            report.check(boxes.take() == doneBox,
+                         u"Copy All of %1 did not confirm once with Done"_s.arg(n));
             if (run == 0) {
                 QString why;
                 report.check(isAllPromptsText(clipboard->text(), keywords, fields, &why),
@@ -867,8 +920,12 @@ void measureCopyAll(const Options& options, const Workspace& workspace, Report& 
         const double t = median(ns), ref = median(reference);
         medians.push_back(t);
         referenceMedians.push_back(ref);
-        Row row{u"Copy to Clipboard (All)"_s, count(n), duration(t),
-                u"memcpy of its "_s + megabytes(bytes) + u", new buffer: "_s + duration(ref), ratio(t / ref), u""_s,
+        Row row{u"Copy to Clipboard (All)"_s,
+                count(n),
+                duration(t),
+                u"memcpy of its "_s + megabytes(bytes) + u", new buffer: "_s + duration(ref),
+                ratio(t / ref),
+                u""_s,
                 u""_s};
         if (n == 100'000) {
             row.goal = u"< 0.5 s and <= 8x"_s;
@@ -878,10 +935,11 @@ void measureCopyAll(const Options& options, const Workspace& workspace, Report& 
         }
         const double warm = median(reused);
         report.add({u"  against a reused buffer"_s, count(n), u""_s,
-                    u"memcpy of its "_s + megabytes(bytes) + u", reused: "_s + duration(warm), ratio(t / warm),
-                    u""_s, u""_s});
+                    u"memcpy of its "_s + megabytes(bytes) + u", reused: "_s + duration(warm),
+                    ratio(t / warm), u""_s, u""_s});
         report.add({u"  composed per second"_s, count(n), megabytes(bytes / (t / 1e9)) + u"/s"_s,
-                    u"memcpy, new buffer: "_s + megabytes(bytes / (ref / 1e9)) + u"/s"_s, u""_s, u""_s, u""_s});
+                    u"memcpy, new buffer: "_s + megabytes(bytes / (ref / 1e9)) + u"/s"_s, u""_s,
+                    u""_s, u""_s});
         if (canResetPeak) {
             report.add({u"  peak memory during the copy"_s, count(n), megabytes(median(peak)),
                         u"resident before: "_s + megabytes(median(before)),
@@ -889,18 +947,20 @@ void measureCopyAll(const Options& options, const Workspace& workspace, Report& 
         }
     }
     for (size_t i = 1; i < sizes.size(); ++i) {
-        report.add({u"Copy All growth"_s, count(sizes[i - 1]) + u" -> "_s + count(sizes[i]),
-                    ratio(medians[i] / medians[i - 1]),
-                    u"memcpy, new buffer, grows "_s + ratio(referenceMedians[i] / referenceMedians[i - 1]), u""_s,
-                    u""_s, u""_s});
+        report.add(
+            {u"Copy All growth"_s, count(sizes[i - 1]) + u" -> "_s + count(sizes[i]),
+             ratio(medians[i] / medians[i - 1]),
+             u"memcpy, new buffer, grows "_s + ratio(referenceMedians[i] / referenceMedians[i - 1]),
+             u""_s, u""_s, u""_s});
     }
     clipboard->clear();
 }
 
 int usage()
 {
-    std::fprintf(stderr, "usage: inkwright_bench [--runs N] [--smoke] [--only startup|compose|copy|batch] "
-                         "[--templates DIR]\n");
+    std::fprintf(stderr,
+                 "usage: inkwright_bench [--runs N] [--smoke] [--only startup|compose|copy|batch] "
+                 "[--templates DIR]\n");
     return 2;
 }
 
@@ -927,7 +987,8 @@ int main(int argc, char* argv[])
             options.runs = std::max(5, QByteArray(argv[++i]).toInt());
         } else if (arg == "--only" && i + 1 < argc) {
             options.only = QString::fromLocal8Bit(argv[++i]);
-            if (!QStringList{u"startup"_s, u"compose"_s, u"copy"_s, u"batch"_s}.contains(options.only))
+            if (!QStringList{u"startup"_s, u"compose"_s, u"copy"_s, u"batch"_s}.contains(
+                    options.only))
                 return usage();
         } else if (arg == "--templates" && i + 1 < argc) {
             options.templates = QString::fromLocal8Bit(argv[++i]);
@@ -939,14 +1000,18 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const Workspace workspace(options.templates);
     if (!workspace.isValid()) {
-        std::fprintf(stderr, "The templates in %s could not be read, or no temporary folder could be made.\n",
-                     qPrintable(QDir::toNativeSeparators(options.templates)));
+        std::fprintf(
+            stderr,
+            "The templates in %s could not be read, or no temporary folder could be made.\n",
+            qPrintable(QDir::toNativeSeparators(options.templates)));
         return 1;
     }
 
     Report report(!options.smoke);
     std::fprintf(stderr, "Measuring (%d runs per figure)...\n", options.runs);
-    const auto wanted = [&options](const QString& part) { return options.only.isEmpty() || options.only == part; };
+    const auto wanted = [&options](const QString& part) {
+        return options.only.isEmpty() || options.only == part;
+    };
     if (wanted(u"startup"_s))
         measureStartup(options, workspace, report);
     if (wanted(u"compose"_s))
@@ -976,16 +1041,20 @@ int main(int argc, char* argv[])
     if (!options.smoke)
         std::printf("Goals missed: %d\n", report.missed());
     std::printf(
-        "\nWhat is timed (all on the full edition's main window, shipped templates, main keyword \"%s\"):\n"
+        "\nWhat is timed (all on the full edition's main window, shipped templates, main keyword "
+        "\"%s\"):\n"
         "- Start-up: from starting the process until the window, exposed, has painted; resident\n"
         "  memory then. Reference: a process that shows an empty widget of the same size.\n"
-        "- Batch creation: from the click on \"Create Article Prompts For The Keywords\" until the\n"
+        "- Batch creation: from the click on \"Create Article Prompts For The Keywords\" until "
+        "the\n"
         "  list holds every entry, is laid out and has painted. Reference: QString::split of the\n"
         "  same keyword text.\n"
         "- Picking an entry: from the click on an entry until the prompt box holds its prompt and\n"
         "  has painted. Reference: composing that prompt alone.\n"
-        "- Copy to Clipboard (All), promotion on: from the click until the clipboard holds the text\n"
-        "  (the Done box answered at once), starting from an empty clipboard. Reference: memcpy of\n"
+        "- Copy to Clipboard (All), promotion on: from the click until the clipboard holds the "
+        "text\n"
+        "  (the Done box answered at once), starting from an empty clipboard. Reference: memcpy "
+        "of\n"
         "  as many bytes as the clipboard was given, into a new buffer (page faults included, as\n"
         "  for any new text) and into one written before. Peak memory: VmHWM during the copy.\n"
         "- ComposePrompt alone: per prompt over the keyword list, promotion on.\n",

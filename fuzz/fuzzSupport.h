@@ -1,50 +1,43 @@
 #pragma once
 
-// Shared by the fuzz targets: reading texts out of the fuzzer's bytes, plain
-// reference versions of the operations under test, and a check that stops the
-// run with a readable report.
+// Shared by the fuzz targets: texts read out of the fuzzer's bytes, the plain
+// replacement that defines every composition step, and a check that stops the
+// run with the values that broke it. Built without libFuzzer, a target replays
+// the files named on its command line and then a fixed run of pseudo-random
+// inputs, so the everyday test suite runs every target too.
 
 #include <QString>
-#include <QStringList>
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <initializer_list>
-#include <string>
-#include <utility>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace fuzz {
 
-// The fuzzer's bytes, consumed from the front. Reads past the end give zeros,
-// so every input, however short, describes a complete case.
+// The fuzzer's bytes, from the front; reads past the end give zeros.
 class Input
 {
 public:
-    Input(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-
-    bool atEnd() const { return m_pos >= m_size; }
-
+    Input(const uint8_t* data, size_t size)
+        : m_data(data)
+        , m_size(size)
+    {
+    }
     uint8_t byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
-
-    // A text of up to `maxPieces` pieces. Each byte picks one piece from
-    // `pieces`, except bytes from 0xF8 up: with the next two bytes they make
-    // one arbitrary UTF-16 code unit (lone surrogates included).
+    // Up to `maxPieces` pieces; a byte from 0xF8 up and the next two make one
+    // arbitrary UTF-16 unit, lone surrogates included.
     QString text(const std::vector<QString>& pieces, size_t maxPieces)
     {
-        const size_t count = byte() % (maxPieces + 1);
         QString out;
-        for (size_t i = 0; i < count && !atEnd(); ++i) {
+        for (size_t i = byte() % (maxPieces + 1); i > 0 && m_pos < m_size; --i) {
             const uint8_t b = byte();
-            if (b >= 0xF8) {
-                const auto high = static_cast<char16_t>(byte());
-                const auto low = static_cast<char16_t>(byte());
-                out += QChar(static_cast<char16_t>((high << 8) | low));
-            } else {
+            if (b >= 0xF8)
+                out += QChar(char16_t((byte() << 8) | byte()));
+            else
                 out += pieces[b % pieces.size()];
-            }
         }
         return out;
     }
@@ -55,127 +48,70 @@ private:
     size_t m_pos = 0;
 };
 
-// The text with everything outside printable ASCII shown as \uXXXX, cut to a
-// readable length.
-inline std::string shown(const QString& text)
+[[noreturn]] inline void fail(const char* what, int line, const QString& a, const QString& b)
 {
-    std::string out = "\"";
-    const qsizetype limit = 400;
-    for (qsizetype i = 0; i < text.size() && i < limit; ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (c >= 0x20 && c < 0x7F && c != u'\\' && c != u'"') {
-            out += static_cast<char>(c);
-        } else {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\u%04X", static_cast<unsigned>(c));
-            out += buffer;
-        }
-    }
-    if (text.size() > limit)
-        out += "...(" + std::to_string(text.size()) + " characters)";
-    return out + "\"";
-}
-
-inline std::string shown(const QStringList& list)
-{
-    std::string out = "[";
-    for (qsizetype i = 0; i < list.size(); ++i)
-        out += (i ? ", " : "") + shown(list.at(i));
-    return out + "]";
-}
-
-[[noreturn]] inline void fail(const char* what, const char* file, int line,
-                              std::initializer_list<std::pair<const char*, std::string>> details)
-{
-    std::fprintf(stderr, "\n%s:%d: check failed: %s\n", file, line, what);
-    for (const auto& [name, value] : details)
-        std::fprintf(stderr, "  %s = %s\n", name, value.c_str());
-    std::fflush(stderr);
+    std::fprintf(stderr, "line %d: check failed: %s\n  got  %s\n  want %s\n", line, what,
+                 qPrintable(a.left(400)), qPrintable(b.left(400)));
     std::abort();
 }
 
-// FUZZ_CHECK(condition, {"name", shown(value)}, ...)
-#define FUZZ_CHECK(condition, ...)                                                                 \
+#define FUZZ_EQUAL(got, want)                                                                      \
     do {                                                                                           \
-        if (!(condition))                                                                          \
-            ::fuzz::fail(#condition, __FILE__, __LINE__, {__VA_ARGS__});                           \
+        if ((got) != (want))                                                                       \
+            ::fuzz::fail(#got " == " #want, __LINE__, got, want);                                  \
     } while (false)
 
-// True when `text` holds `part` at `at`, compared code unit by code unit.
-inline bool holdsAt(const QString& text, qsizetype at, const QString& part)
+// From the left: where the search text starts, the replacement, and a jump
+// past it; otherwise one character copied. An empty search finds nothing.
+inline QString replace(const QString& text, const QString& search, const QString& by)
 {
-    if (at + part.size() > text.size())
-        return false;
-    for (qsizetype j = 0; j < part.size(); ++j) {
-        if (text.at(at + j) != part.at(j))
-            return false;
-    }
-    return true;
-}
-
-// Replacement as the program's callers expect it, written the plain way:
-// scan from the left; where the search text starts, emit the replacement and
-// jump past the match; otherwise copy one character. An empty search text
-// finds nothing.
-inline QString referenceReplace(const QString& text, const QString& search,
-                                const QString& replacement)
-{
-    if (search.isEmpty())
-        return text;
     QString out;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        if (holdsAt(text, i, search)) {
-            out += replacement;
-            i += search.size();
-        } else {
-            out += text.at(i);
-            ++i;
-        }
+    for (qsizetype i = 0; i < text.size();) {
+        const bool match = !search.isEmpty() && QStringView(text).sliced(i).startsWith(search);
+        out += match ? by : QString(text.at(i));
+        i += match ? search.size() : 1;
     }
     return out;
 }
 
-// Pieces of a text between line breaks (CR LF, LF, CR, and with
-// `unicodeBreaks` also U+2028 and U+2029), each without its break. A text that
-// ends with a break has no empty piece after it.
-inline QStringList referenceLines(const QString& text, bool unicodeBreaks = false)
-{
-    QStringList lines;
-    QString current;
-    qsizetype i = 0;
-    bool open = false;
-    while (i < text.size()) {
-        const QChar c = text.at(i);
-        const bool separator = c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
-        if (c == u'\r' || c == u'\n' || (unicodeBreaks && separator)) {
-            lines.append(current);
-            current.clear();
-            open = false;
-            i += (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') ? 2 : 1;
-        } else {
-            current += c;
-            open = true;
-            ++i;
-        }
-    }
-    if (open)
-        lines.append(current);
-    return lines;
-}
+} // namespace fuzz
 
-inline bool hasLoneSurrogate(const QString& text)
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+#ifndef INKWRIGHT_LIBFUZZER
+#include <QCoreApplication>
+#include <QDirIterator>
+#include <QFile>
+
+#include <random>
+
+int main(int argc, char* argv[])
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            ++i;
+    QCoreApplication app(argc, argv);
+    // Arguments: folders of inputs to replay, and how many pseudo-random ones follow.
+    int runs = 4000;
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        bool number = false;
+        if (const int n = argument.toInt(&number); number) {
+            runs = n;
             continue;
         }
-        if (c.isSurrogate())
-            return true;
+        QDirIterator files(argument, QDir::Files);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                   size_t(bytes.size()));
+        }
     }
-    return false;
+    std::mt19937 random(2024);
+    for (int run = 0; run < runs; ++run) {
+        std::vector<uint8_t> bytes(random() % 96);
+        for (uint8_t& b : bytes)
+            b = uint8_t(random());
+        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    }
+    return 0;
 }
-
-} // namespace fuzz
+#endif

@@ -1,54 +1,22 @@
-// The prompt composition, step by step as the program defines it, against
-// composePrompt, the prepared PromptComposer and the "Copy to Clipboard (All)"
-// text.
-
+// The composition written from its definition, step by step with the plain
+// replacement, against composePrompt, the prepared PromptComposer and the
+// "Copy to Clipboard (All)" text, its length and its UTF-8 form.
 #include "fuzzSupport.h"
 #include "prompts/promptComposer.h"
 
-#include <QByteArray>
-
 namespace {
 
-// Pieces rich in placeholders and in parts of placeholders, so that a
-// replacement can complete or break one of a later step.
+// Placeholders and parts of them, so a replacement can complete or break one
+// of a later step, and characters whose case changes their length or form.
 const std::vector<QString> pieces = {
-    QStringLiteral("#KEYWORD#"),
-    QStringLiteral("#ANGLE#"),
-    QStringLiteral("#WORDS#"),
-    QStringLiteral("#PRO#"),
-    QStringLiteral("#PRODUCTNAME#"),
-    QStringLiteral("#FORMAT#"),
-    QStringLiteral("#WHATITDOES#"),
-    QStringLiteral("#"),
-    QStringLiteral("#K"),
-    QStringLiteral("EYWORD#"),
-    QStringLiteral("WORDS"),
-    QStringLiteral("PRO"),
-    QStringLiteral("#ANG"),
-    QStringLiteral("LE#"),
-    QStringLiteral("dog"),
-    QStringLiteral("Dog"),
-    QStringLiteral("DOG"),
-    QStringLiteral("cat"),
-    QStringLiteral(" "),
-    QStringLiteral("  "),
-    QStringLiteral("a"),
-    QStringLiteral("A"),
-    QStringLiteral("\r\n"),
-    QStringLiteral("\t"),
-    QString(QChar(0x0130)),
-    QString(QChar(0x1E9E)),
-    QString(QChar(0x00E9)),
-    QString(QChar(0x00A0)),
-    QStringLiteral(" (click to see the prompt)"),
-};
+    u"#KEYWORD#"_s, u"#ANGLE#"_s,      u"#WORDS#"_s, u"#PRO#"_s,  u"#PRODUCTNAME#"_s,
+    u"#FORMAT#"_s,  u"#WHATITDOES#"_s, u"#"_s,       u"#K"_s,     u"EYWORD#"_s,
+    u"WORDS"_s,     u"PRO"_s,          u"#ANG"_s,    u"LE#"_s,    u"dog"_s,
+    u"Dog"_s,       u"DOG"_s,          u" "_s,       u"  "_s,     u"a"_s,
+    u"A"_s,         u"\r\n"_s,         u"\t"_s,      u"\u0130"_s, u"\u1E9E"_s,
+    u"\u00E9"_s,    u"\u00A0"_s};
 
-// The sentence that "#PRO#" becomes, as the program's users know it.
-const QString sentence = QStringLiteral(
-    "In the middle of the article begin preselling the following product: '#PRODUCTNAME#'. "
-    "Product Format: #FORMAT#. What it does: #WHATITDOES#. ");
-
-QString trimmedBlanks(QString text)
+QString trimBlanks(QString text)
 {
     while (text.startsWith(u' '))
         text.remove(0, 1);
@@ -57,128 +25,60 @@ QString trimmedBlanks(QString text)
     return text;
 }
 
-QString referenceAngle(const QString& mainKeyword, const QString& keyword)
+QString definedPrompt(const PromptFields& f, const QString& keyword)
 {
-    return trimmedBlanks(
-        fuzz::referenceReplace(keyword.toLower(), mainKeyword.toLower(), QString()));
-}
-
-// The promotion sentence with the product fields, or nothing.
-QString referencePromotion(const PromptFields& f)
-{
-    if (!f.promote)
-        return QString();
-    QString p = fuzz::referenceReplace(sentence, QStringLiteral("#PRODUCTNAME#"), f.productName);
-    p = fuzz::referenceReplace(p, QStringLiteral("#FORMAT#"), f.format);
-    return fuzz::referenceReplace(p, QStringLiteral("#WHATITDOES#"), f.description);
-}
-
-QString referencePrompt(const PromptFields& f, const QString& keyword)
-{
-    using fuzz::referenceReplace;
-    const QString angle = referenceAngle(f.mainKeyword, keyword);
-    QString t;
-    if (angle.isEmpty()) {
-        t = referenceReplace(f.topicTemplate, QStringLiteral("#KEYWORD#"), f.mainKeyword);
-        t = referenceReplace(t, QStringLiteral("#WORDS#"), f.approxWords);
-    } else {
-        t = referenceReplace(f.angleTemplate, QStringLiteral("#KEYWORD#"), f.mainKeyword);
-        t = referenceReplace(t, QStringLiteral("#ANGLE#"), angle);
-        t = referenceReplace(t, QStringLiteral("#WORDS#"), f.approxWords);
+    using fuzz::replace;
+    const QString angle = trimBlanks(replace(keyword.toLower(), f.mainKeyword.toLower(), {}));
+    QString t =
+        replace(angle.isEmpty() ? f.topicTemplate : f.angleTemplate, u"#KEYWORD#"_s, f.mainKeyword);
+    if (!angle.isEmpty())
+        t = replace(t, u"#ANGLE#"_s, angle);
+    t = replace(t, u"#WORDS#"_s, f.approxWords);
+    QString p;
+    if (f.promote) {
+        p = u"In the middle of the article begin preselling the following product: "
+            u"'#PRODUCTNAME#'. "
+            u"Product Format: #FORMAT#. What it does: #WHATITDOES#. "_s;
+        p = replace(replace(replace(p, u"#PRODUCTNAME#"_s, f.productName), u"#FORMAT#"_s, f.format),
+                    u"#WHATITDOES#"_s, f.description);
     }
-    return referenceReplace(t, QStringLiteral("#PRO#"), referencePromotion(f));
-}
-
-// A keyword made of pieces and of the main keyword itself, in any letter case.
-QString keywordFrom(fuzz::Input& input, const QString& mainKeyword)
-{
-    QString keyword;
-    const int parts = input.byte() % 6;
-    for (int i = 0; i < parts; ++i) {
-        switch (input.byte() % 4) {
-        case 0:
-            keyword += mainKeyword;
-            break;
-        case 1:
-            keyword += mainKeyword.toUpper();
-            break;
-        default:
-            keyword += input.text(pieces, 4);
-            break;
-        }
-    }
-    return keyword;
+    return replace(t, u"#PRO#"_s, p);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    fuzz::Input input(data, size);
+    fuzz::Input in(data, size);
     PromptFields f;
-    f.topicTemplate = input.text(pieces, 24);
-    f.angleTemplate = input.text(pieces, 24);
-    f.mainKeyword = input.text(pieces, 4);
-    f.approxWords = input.text(pieces, 3);
-    f.promote = input.byte() & 1;
-    f.productName = input.text(pieces, 3);
-    f.format = input.text(pieces, 3);
-    f.description = input.text(pieces, 3);
-
+    f.topicTemplate = in.text(pieces, 24);
+    f.angleTemplate = in.text(pieces, 24);
+    f.mainKeyword = in.text(pieces, 4);
+    f.approxWords = in.text(pieces, 3);
+    f.promote = in.byte() & 1;
+    f.productName = in.text(pieces, 3);
+    f.format = in.text(pieces, 3);
+    f.description = in.text(pieces, 3);
     QStringList keywords;
-    const int count = input.byte() % 8;
-    for (int i = 0; i < count; ++i)
-        keywords.append(keywordFrom(input, f.mainKeyword));
-
-    const QString wantPromotion = referencePromotion(f);
-    const QString gotPromotion = promotionText(f);
-    FUZZ_CHECK(gotPromotion == wantPromotion, {"got", fuzz::shown(gotPromotion)},
-               {"want", fuzz::shown(wantPromotion)});
-
+    for (int i = in.byte() % 8; i > 0; --i) {
+        QString keyword = in.text(pieces, 3);
+        for (int part = in.byte() % 3; part > 0; --part)
+            keyword +=
+                (in.byte() & 1 ? f.mainKeyword.toUpper() : f.mainKeyword) + in.text(pieces, 2);
+        keywords.append(keyword);
+    }
     const PromptComposer composer(f);
-    QString wantAll;
+    QString all;
     for (const QString& keyword : keywords) {
-        const QString want = referencePrompt(f, keyword);
-        const QString angle = angleOf(f.mainKeyword, keyword);
-        const QString wantAngle = referenceAngle(f.mainKeyword, keyword);
-        FUZZ_CHECK(angle == wantAngle, {"main", fuzz::shown(f.mainKeyword)},
-                   {"keyword", fuzz::shown(keyword)}, {"got", fuzz::shown(angle)},
-                   {"want", fuzz::shown(wantAngle)});
-
-        const QString plain = composePrompt(f, keyword);
-        FUZZ_CHECK(plain == want, {"topic", fuzz::shown(f.topicTemplate)},
-                   {"angle", fuzz::shown(f.angleTemplate)}, {"main", fuzz::shown(f.mainKeyword)},
-                   {"words", fuzz::shown(f.approxWords)}, {"keyword", fuzz::shown(keyword)},
-                   {"got", fuzz::shown(plain)}, {"want", fuzz::shown(want)});
-
-        const QString prepared = composer.compose(keyword);
-        FUZZ_CHECK(prepared == want, {"topic", fuzz::shown(f.topicTemplate)},
-                   {"angle", fuzz::shown(f.angleTemplate)}, {"main", fuzz::shown(f.mainKeyword)},
-                   {"words", fuzz::shown(f.approxWords)}, {"keyword", fuzz::shown(keyword)},
-                   {"got", fuzz::shown(prepared)}, {"want", fuzz::shown(want)});
-
-        wantAll += QStringLiteral("Keyword: ") + keyword + QStringLiteral("\r\nPrompt: ") + want +
-                   QStringLiteral("\r\n\r\n");
+        const QString want = definedPrompt(f, keyword);
+        FUZZ_EQUAL(composePrompt(f, keyword), want);
+        FUZZ_EQUAL(composer.compose(keyword), want);
+        all += u"Keyword: "_s + keyword + u"\r\nPrompt: "_s + want + u"\r\n\r\n"_s;
     }
-    const QString all = composer.allPromptsText(keywords);
-    FUZZ_CHECK(all == wantAll, {"got", fuzz::shown(all)}, {"want", fuzz::shown(wantAll)});
-    const qsizetype length = composer.allPromptsLength(keywords);
-    FUZZ_CHECK(length == wantAll.size(), {"length", std::to_string(length)},
-               {"want", std::to_string(wantAll.size())});
-
-    // The same text planned once, as "Copy to Clipboard (All)" takes it, and
-    // written as UTF-8: exact whenever the plan says the text can be.
     const AllPrompts planned = composer.allPrompts(keywords);
-    FUZZ_CHECK(planned.length() == wantAll.size(), {"length", std::to_string(planned.length())},
-               {"want", std::to_string(wantAll.size())});
-    const QString plannedText = planned.text();
-    FUZZ_CHECK(plannedText == wantAll, {"got", fuzz::shown(plannedText)},
-               {"want", fuzz::shown(wantAll)});
-    const QByteArray utf8 = planned.utf8();
-    if (planned.isValidUtf16()) {
-        FUZZ_CHECK(!fuzz::hasLoneSurrogate(wantAll), {"text", fuzz::shown(wantAll)});
-        FUZZ_CHECK(utf8 == wantAll.toUtf8(), {"text", fuzz::shown(wantAll)},
-                   {"decoded", fuzz::shown(QString::fromUtf8(utf8))});
-    }
+    FUZZ_EQUAL(planned.text(), all);
+    FUZZ_EQUAL(QString::number(planned.length()), QString::number(all.size()));
+    if (planned.isValidUtf16()) // else the clipboard takes the UTF-16 text
+        FUZZ_EQUAL(QString::fromUtf8(planned.utf8()), all);
     return 0;
 }

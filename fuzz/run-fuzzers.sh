@@ -20,7 +20,7 @@ shift
 [[ $seconds =~ ^[1-9][0-9]*$ ]] || usage
 
 cd "$(dirname "$0")/.."
-all_targets=(fuzz_decode fuzz_split fuzz_records fuzz_replace fuzz_compose)
+all_targets=(fuzz_compose fuzz_text fuzz_files)
 if [ $# -gt 0 ]; then targets=("$@"); else targets=("${all_targets[@]}"); fi
 for target in "${targets[@]}"; do
     [ -d "fuzz/corpus/$target" ] || { echo "unknown fuzz target: $target" >&2; exit 2; }

@@ -1,5 +1,7 @@
 # Debian packages, by what needs them.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libvulkan-dev fonts-dejavu-core)
+# The format check of the sources.
+FORMAT_PACKAGES=(clang-format-14)
 # Offscreen tests need nothing more; the end-to-end test drives a real X server.
 E2E_PACKAGES=(xvfb xauth xclip xdotool x11-utils imagemagick qt6-qpa-plugins)
 # Sanitizer runtime and libFuzzer.

@@ -1,4 +1,4 @@
-#include "app/frmMain.h"
+#include "frmMain.h"
 
 #include <QApplication>
 #include <QIcon>

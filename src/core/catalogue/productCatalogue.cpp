@@ -1,0 +1,74 @@
+#include "productCatalogue.h"
+
+#include "components/tsFile.h"
+
+ProductCatalogue::ProductCatalogue(const tsFile& files, const DataPaths& paths)
+    : m_files(files)
+    , m_paths(paths)
+{
+}
+
+QStringList ProductCatalogue::list(HolderList& raw) const
+{
+    m_files.ListFiles(m_paths.productsFolder(), raw, ProductRecords::FilePattern);
+    QStringList names;
+    names.reserve(raw.count());
+    for (qsizetype i = 0; i < raw.count(); ++i) {
+        QString item;
+        raw.select(i, &item);
+        names.append(ProductRecords::recordNameOf(m_files.FileNameOf(item)));
+    }
+    return names;
+}
+
+bool ProductCatalogue::load(const QString& name, HolderList& lines) const
+{
+    return m_files.LoadListFile(lines, m_paths.recordFile(name));
+}
+
+bool ProductCatalogue::exists(const QString& name) const
+{
+    return m_files.FileExists(m_paths.recordFile(name));
+}
+
+bool ProductCatalogue::save(const QString& name, const ProductRecord& record) const
+{
+    return m_files.SaveTextFile(record.fileText(), m_paths.recordFile(name));
+}
+
+bool ProductCatalogue::remove(const QString& name) const
+{
+    return m_files.DeleteFile(m_paths.recordFile(name));
+}
+
+Verdict ProductCatalogue::checkSave(const ProductRecord& fields, const QString& name,
+                                    bool adding) const
+{
+    const auto missing = [](const QString& text) {
+        return Refusal{QStringLiteral("Missing Info"), text};
+    };
+    if (fields.name.isEmpty())
+        return missing(QStringLiteral("Please enter the name of the product / service."));
+    if (fields.format.isEmpty())
+        return missing(QStringLiteral("Please enter the format of the product / service."));
+    if (fields.description.isEmpty())
+        return missing(QStringLiteral("Please enter a description of the product / service."));
+    const Refusal enterName =
+        missing(QStringLiteral("Please enter a filename to save this product / service."));
+    if (!adding)
+        return name.isEmpty() ? Verdict(enterName) : std::nullopt;
+    switch (ProductRecords::checkNewRecordName(name)) {
+    case ProductRecords::NameCheck::Empty:
+        return enterName;
+    case ProductRecords::NameCheck::Unusable:
+        return Refusal{QStringLiteral("Ooops"),
+                       QStringLiteral("That filename can't be used. Please use another filename.")};
+    case ProductRecords::NameCheck::Ok:
+        break;
+    }
+    if (exists(name))
+        return Refusal{
+            QStringLiteral("Ooops"),
+            QStringLiteral("Oooops! That file is already in use. Please use another filename.")};
+    return std::nullopt;
+}

@@ -1,0 +1,98 @@
+#include "productRecord.h"
+
+#include <QStringList>
+
+QString ProductRecord::fileText() const
+{
+    using ProductRecords::singleLine;
+    return singleLine(name) + QStringLiteral("\r\n") + singleLine(format) + QStringLiteral("\r\n")
+           + singleLine(description);
+}
+
+namespace ProductRecords {
+
+QString singleLine(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator
+            || c == QChar::ParagraphSeparator) {
+            if (c == u'\r' && i + 1 < size && text.at(i + 1) == u'\n')
+                ++i;
+            result += u' ';
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+QString recordNameOf(const QString& fileName)
+{
+    if (fileName.endsWith(Extension, Qt::CaseInsensitive))
+        return fileName.chopped(Extension.size());
+    return fileName;
+}
+
+namespace {
+
+bool isReservedDeviceName(const QString& name)
+{
+    // Windows keeps these names for devices, whatever extension follows.
+    QString stem = name.section(u'.', 0, 0);
+    while (stem.endsWith(u' '))
+        stem.chop(1);
+    stem = stem.toUpper();
+    static const QStringList plain = {QStringLiteral("CON"), QStringLiteral("PRN"),
+                                      QStringLiteral("AUX"), QStringLiteral("NUL")};
+    if (plain.contains(stem))
+        return true;
+    if (stem.size() == 4
+        && (stem.startsWith(QStringLiteral("COM")) || stem.startsWith(QStringLiteral("LPT"))))
+        return stem.at(3) >= u'1' && stem.at(3) <= u'9';
+    return false;
+}
+
+} // namespace
+
+bool isPlainRecordName(const QString& name)
+{
+    // A lone surrogate has no form on disk: the file would get another name.
+    if (name == QStringLiteral(".") || name == QStringLiteral("..")
+        || !QStringView(name).isValidUtf16())
+        return false;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F)
+            return false;
+        switch (u) {
+        case u'\\':
+        case u'/':
+        case u':':
+        case u'*':
+        case u'?':
+        case u'"':
+        case u'<':
+        case u'>':
+        case u'|':
+            return false;
+        default:
+            break;
+        }
+    }
+    return !isReservedDeviceName(name);
+}
+
+NameCheck checkNewRecordName(const QString& name)
+{
+    if (name.isEmpty())
+        return NameCheck::Empty;
+    if (!isPlainRecordName(name) || name.endsWith(u'.') || name.endsWith(u' '))
+        return NameCheck::Unusable;
+    return NameCheck::Ok;
+}
+
+} // namespace ProductRecords

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+// A product record: three lines, name, format and description, separated by
+// CR LF, with nothing after the description.
+struct ProductRecord
+{
+    QString name;
+    QString format;
+    QString description;
+
+    // The file text. A line break inside a field becomes a blank, so that a
+    // field can never spill into the next line of the record.
+    QString fileText() const;
+};
+
+namespace ProductRecords {
+
+inline const QString FilePattern = QStringLiteral("*.txt");
+inline const QString Extension = QStringLiteral(".txt");
+
+// `text` with every line break (CR LF, CR, LF, and the Unicode line and
+// paragraph separators) turned into one blank.
+QString singleLine(const QString& text);
+
+// The record name of a record file: its name without the final ".txt".
+QString recordNameOf(const QString& fileName);
+
+// True when `name` names a file directly inside the products folder, and
+// nothing else: no folder separator, not "." or "..", no character that a file
+// name cannot hold on Windows, macOS or Linux (nor a lone surrogate), not a
+// Windows device name.
+bool isPlainRecordName(const QString& name);
+
+enum class NameCheck
+{
+    Ok,
+    Empty,
+    Unusable
+};
+
+// Whether a new record may be saved under `name`: a plain record name that
+// also does not end in a dot or a blank, which Windows would silently drop.
+NameCheck checkNewRecordName(const QString& name);
+
+} // namespace ProductRecords

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "holderList.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// File service: folder listings, whole-file reads and atomic whole-file writes.
+// It shows nothing; every operation that can fail says so to its caller, with
+// a reason in plain words when asked for one.
+class tsFile
+{
+public:
+    // Files larger than this are not read: nothing the program reads (a prompt
+    // template, a product record) is meant to be anywhere near this size.
+    static constexpr qint64 MaxReadBytes = 64 * 1024 * 1024;
+
+    // Appends one item per regular file of `folder` whose name matches the
+    // shell-style `pattern`, in name order ignoring letter case. A missing
+    // folder lists nothing and returns false.
+    bool ListFiles(const QString& folder, HolderList& list, const QString& pattern) const;
+
+    // The file name, with its extension and without its folder, of an item
+    // made by ListFiles.
+    QString FileNameOf(const QString& item) const;
+
+    // True when something exists at `path`.
+    bool FileExists(const QString& path) const;
+
+    // `holder` becomes the whole text of the file. On failure it becomes empty.
+    bool LoadTextFile(QString& holder, const QString& path, QString* error = nullptr) const;
+
+    // Appends one item per line of the file, in order, without line ends.
+    bool LoadListFile(HolderList& list, const QString& path, QString* error = nullptr) const;
+
+    // Creates or replaces the file with `text` as UTF-8 (with a byte-order
+    // mark only when the text itself begins with U+FEFF, so that reading it
+    // back gives the same text). The old file stays intact unless the whole
+    // new text was written.
+    bool SaveTextFile(const QString& text, const QString& path, QString* error = nullptr) const;
+
+    // Deletes the file at `path`.
+    bool DeleteFile(const QString& path, QString* error = nullptr) const;
+
+    // Decoding used by the reads: UTF-8 (a leading byte-order mark dropped), or
+    // Windows-1252 when the bytes are not valid UTF-8; UTF-16 when the file
+    // begins with its byte-order mark.
+    static QString decodeText(const QByteArray& bytes);
+
+    // Lines of a file's text: they end at CR LF, LF or CR; empty lines inside
+    // the text are kept, and a final line break does not start another line.
+    static QStringList splitFileLines(const QString& text);
+
+private:
+    bool readFile(const QString& path, QByteArray& bytes, QString* error) const;
+};

@@ -1,0 +1,132 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace Prompts {
+
+inline const QString Keyword = QStringLiteral("#KEYWORD#");
+inline const QString Angle = QStringLiteral("#ANGLE#");
+inline const QString Words = QStringLiteral("#WORDS#");
+inline const QString Pro = QStringLiteral("#PRO#");
+inline const QString ProductName = QStringLiteral("#PRODUCTNAME#");
+inline const QString Format = QStringLiteral("#FORMAT#");
+inline const QString WhatItDoes = QStringLiteral("#WHATITDOES#");
+
+// The sentence that "#PRO#" becomes when a product is promoted.
+inline const QString PromotionSentence = QStringLiteral(
+    "In the middle of the article begin preselling the following product: '#PRODUCTNAME#'. "
+    "Product Format: #FORMAT#. What it does: #WHATITDOES#. ");
+
+// What the entries of the prompt list add to their keyword.
+inline const QString EntrySuffix = QStringLiteral(" (click to see the prompt)");
+
+} // namespace Prompts
+
+// Everything a prompt is composed from: the two templates and the main
+// window's fields at the moment of composition.
+struct PromptFields
+{
+    QString topicTemplate;
+    QString angleTemplate;
+    QString mainKeyword;
+    QString approxWords;
+    bool promote = false;
+    QString productName;
+    QString format;
+    QString description;
+};
+
+// What the keyword adds to the main keyword: the keyword in lower case with
+// every occurrence of the lower-cased main keyword removed, then without
+// leading and trailing blanks.
+QString angleOf(const QString& mainKeyword, const QString& keyword);
+
+// The promotion sentence filled with the product fields, or the empty text
+// when promotion is off.
+QString promotionText(const PromptFields& fields);
+
+// The prompt of one keyword, composed step by step by plain replacement, in
+// the order that defines the result.
+QString composePrompt(const PromptFields& fields, const QString& keyword);
+
+class AllPrompts;
+
+// The same composition prepared once for a set of fields, for composing many
+// keywords: the topic prompt is the same for every keyword, and the angle
+// template is cut at its "#ANGLE#" marks with every other placeholder already
+// filled. Gives exactly what composePrompt gives.
+class PromptComposer
+{
+public:
+    explicit PromptComposer(const PromptFields& fields);
+
+    QString compose(const QString& keyword) const;
+
+    // The "Copy to Clipboard (All)" text of these keywords, worked out once
+    // for its length and its text.
+    AllPrompts allPrompts(const QStringList& keywords) const;
+
+private:
+    friend class AllPrompts;
+    // The angle goes straight between the prepared pieces only when it cannot
+    // take part in a later placeholder: it holds no '#' and no capital letter.
+    static bool insertsPlainly(const QString& angle);
+    QString slowAnglePrompt(const QString& angle) const;
+    template <typename Put> void putPrompt(const QString& angle, Put&& put) const;
+
+    PromptFields m_fields;
+    QString m_mainLower;
+    QString m_promotion;
+    QString m_topicPrompt;
+    QString m_angleWithKeyword;         // the angle template after "#KEYWORD#"
+    std::vector<QString> m_anglePieces; // ...cut at "#ANGLE#", the rest filled
+    qsizetype m_anglePiecesLength = 0;
+};
+
+// The "Copy to Clipboard (All)" text of a list of keywords: per keyword
+// "Keyword: " keyword CR LF "Prompt: " prompt CR LF CR LF. Each keyword's angle
+// is found once, when the list is planned; the length is then known before
+// any text is made, and the text is written straight into a buffer of that
+// size, as UTF-16 or as UTF-8.
+class AllPrompts
+{
+public:
+    // The length of the text in UTF-16 code units, as QString counts it.
+    qsizetype length() const { return m_length; }
+
+    QString text() const;
+
+    // False when a keyword or a field holds a lone surrogate, which UTF-8
+    // cannot carry: utf8() would then not decode back to text().
+    bool isValidUtf16() const { return m_validUtf16; }
+
+    // The text encoded as UTF-8 (exact when isValidUtf16()).
+    QByteArray utf8() const;
+
+private:
+    friend class PromptComposer;
+    AllPrompts(const PromptComposer& composer, const QStringList& keywords);
+
+    enum class Kind : unsigned char
+    {
+        Topic, // the topic prompt
+        Plain, // the prepared angle pieces with `value`, the angle, between them
+        Whole, // `value` is the angle; the prompt is composed step by step
+    };
+    struct Entry
+    {
+        QString value;
+        Kind kind;
+        qsizetype promptSize; // in UTF-16 code units
+    };
+
+    PromptComposer m_composer;
+    QStringList m_keywords;
+    std::vector<Entry> m_entries;
+    qsizetype m_length = 0;
+    bool m_validUtf16 = true;
+};

@@ -1,0 +1,307 @@
+#include "frmMain.h"
+
+#include "frmPro.h"
+#include "inkwrightConfig.h"
+#include "modGeneral.h"
+#include "prompts/batchRules.h"
+#include "prompts/promptListModel.h"
+#include "ui_frmMain.h"
+#include "uiLook.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QTextDocument>
+
+namespace {
+
+// Shows the busy cursor for as long as it lives.
+class BusyCursor
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+void putOnClipboard(QMimeData* data)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setMimeData(data);
+}
+
+void putOnClipboard(const QString& text)
+{
+    auto* data = new QMimeData;
+    data->setText(text);
+    putOnClipboard(data);
+}
+
+// All prompts go on the clipboard as one plain text in UTF-8, which every
+// reader gets back as the same text (Qt decodes "text/plain" bytes as UTF-8),
+// in half the memory that the UTF-16 text takes: a big batch makes hundreds
+// of megabytes. A text that UTF-8 cannot carry goes on as it is.
+void putAllOnClipboard(const AllPrompts& all)
+{
+    if (!all.isValidUtf16()) {
+        putOnClipboard(all.text());
+        return;
+    }
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("text/plain"), all.utf8());
+    putOnClipboard(data);
+}
+
+// Wrapping at word boundaries takes time that grows with the square of a run
+// of text with no blank in it, so a prompt holding one (a binary file read as
+// a template) is wrapped anywhere instead.
+bool hasLongUnbrokenRun(const QString& text)
+{
+    constexpr qsizetype longest = 4096;
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        if (c.isSpace())
+            run = 0;
+        else if (++run > longest)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// ---- Start-up, "Close" and "Keyword Ideas"
+
+QString frmMain::keywordIdeasAddress()
+{
+    return QStringLiteral(INKWRIGHT_KEYWORD_IDEAS_URL);
+}
+
+frmMain::frmMain(bool fullEdition, const QString& programFolder, QWidget* parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::frmMain>())
+    , m_paths(programFolder)
+    , m_catalogue(tsFile1, m_paths)
+{
+    ui->setupUi(this);
+    uiLook::apply(this);
+    setFixedSize(size());
+    m_promptModel = new PromptListModel(this);
+    ui->lstPrompts->setModel(m_promptModel);
+    ui->txtSelectedKeyword->setFocus();
+
+    connect(ui->Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
+    connect(ui->lblPicKeywords, &LinkLabel::clicked, this, &frmMain::lblPicKeywords_Click);
+    connect(ui->chkPromoteProduct, &QCheckBox::toggled, this, &frmMain::chkPromoteProduct_Click);
+    connect(ui->Label11, &LinkLabel::clicked, this, &frmMain::Label11_Click);
+    connect(ui->cmdCreatePrompt, &QPushButton::clicked, this, &frmMain::cmdCreatePrompt_Click);
+    connect(ui->lstPrompts->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &frmMain::lstPrompts_Click);
+    connect(ui->lblCopyToClipboard, &LinkLabel::clicked, this, &frmMain::lblCopyToClipboard_Click);
+    connect(ui->lblSaveasPDF, &LinkLabel::clicked, this, &frmMain::lblSaveasPDF_Click);
+
+    Form_Load(fullEdition);
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::Form_Load(bool fullEdition)
+{
+    ui->frPro->setVisible(fullEdition);
+    if (fullEdition)
+        ui->cboPromoteProduct->setEnabled(false);
+    setWindowTitle(QStringLiteral("Inkwright"));
+    ui->lblSoftwareName->setText(QStringLiteral("Inkwright"));
+    LoadTemplates();
+    LoadProducts();
+    uiLook::centreOnScreen(this);
+}
+
+void frmMain::reportStartupProblems()
+{
+    if (m_unreadTemplates.isEmpty())
+        return;
+    const bool one = m_unreadTemplates.size() == 1;
+    const QString text = (one ? QStringLiteral("This template file could not be read:\n\n")
+                              : QStringLiteral("These template files could not be read:\n\n"))
+                         + m_unreadTemplates.join(u'\n')
+                         + (one ? QStringLiteral("\n\nPrompts that use it will be empty.")
+                                : QStringLiteral("\n\nPrompts that use them will be empty."));
+    say(QStringLiteral("Error"), text);
+}
+
+void frmMain::say(const QString& title, const QString& text)
+{
+    modGeneral::MsgBox(this, text, modGeneral::vbInfoOk, title);
+}
+
+void frmMain::refuse(const Refusal& refusal)
+{
+    say(refusal.title, refusal.text);
+}
+
+void frmMain::Command1_Click()
+{
+    close();
+}
+
+void frmMain::lblPicKeywords_Click()
+{
+    modGeneral::OpenDocument(keywordIdeasAddress());
+}
+
+// ---- Templates and the composition of one prompt
+
+void frmMain::LoadTemplates()
+{
+    m_unreadTemplates.clear();
+    const auto load = [this](QString& holder, const QString& path) {
+        QString why;
+        if (!tsFile1.LoadTextFile(holder, path, &why))
+            m_unreadTemplates.append(DataPaths::forDisplay(path) + QStringLiteral(" (") + why
+                                     + u')');
+    };
+    load(txtPromptBasic, m_paths.topicTemplate());
+    load(txtPromptPro, m_paths.angleTemplate());
+}
+
+PromptFields frmMain::currentFields() const
+{
+    return PromptFields{txtPromptBasic,
+                        txtPromptPro,
+                        ui->txtMainKeyword->text(),
+                        ui->txtApproxWords->text(),
+                        ui->chkPromoteProduct->isChecked(),
+                        txtProductName,
+                        txtFormat,
+                        txtDescription};
+}
+
+QString frmMain::ComposePrompt(const QString& keyword) const
+{
+    return composePrompt(currentFields(), keyword);
+}
+
+void frmMain::chkPromoteProduct_Click()
+{
+    ui->cboPromoteProduct->setEnabled(ui->chkPromoteProduct->isChecked());
+}
+
+// ---- The batch and the prompt list
+
+void frmMain::cmdCreatePrompt_Click()
+{
+    lstKeywords.clear();
+    m_promptModel->clear();
+
+    // The document's own text, with its paragraph separators: splitting reads
+    // them as line breaks, and the keywords keep their no-break spaces.
+    const QString keywordText = ui->txtSelectedKeyword->document()->toRawText();
+    const BatchRules::BatchInput input{
+        ui->txtMainKeyword->text(), keywordText, ui->txtApproxWords->text(),
+        ui->chkPromoteProduct->isChecked(), ui->cboPromoteProduct->currentText()};
+    if (const Verdict refusal = BatchRules::checkInput(input))
+        return refuse(*refusal);
+    if (input.promote && !LoadPromotedProduct())
+        return;
+
+    tsTools1.SplitToList(keywordText, lstKeywords);
+    if (lstKeywords.count() == 0)
+        return refuse(BatchRules::noKeywords());
+    lstKeywords.current = lstKeywords.count() - 1;
+    m_promptModel->setKeywords(lstKeywords.items);
+}
+
+void frmMain::lstPrompts_Click(const QItemSelection& selected)
+{
+    if (selected.indexes().isEmpty())
+        return;
+    // The entry at row i belongs to keyword i, so the keyword is taken from
+    // there rather than cut back out of the entry text.
+    const int row = selected.indexes().constFirst().row();
+    if (row < 0 || row >= lstKeywords.count())
+        return;
+    const QString prompt = ComposePrompt(lstKeywords.items.at(row));
+    ui->txtPrompt->setWordWrapMode(hasLongUnbrokenRun(prompt)
+                                       ? QTextOption::WrapAnywhere
+                                       : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    ui->txtPrompt->setPlainText(prompt);
+}
+
+// ---- The clipboard
+
+void frmMain::lblCopyToClipboard_Click()
+{
+    if (m_promptModel->rowCount() == 0)
+        return refuse(BatchRules::noBatch());
+    // The box keeps its lines as paragraphs; toPlainText() would end them with
+    // LF and turn no-break spaces into blanks. The clipboard gets the text as
+    // the box holds it, with CR LF line breaks.
+    QString prompt = ui->txtPrompt->document()->toRawText();
+    prompt.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    prompt.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    if (prompt.isEmpty())
+        return refuse(BatchRules::nothingToCopy());
+    putOnClipboard(prompt);
+    say(QStringLiteral("Done"), QStringLiteral("Done. Prompt copied to clipboard."));
+}
+
+void frmMain::lblSaveasPDF_Click()
+{
+    if (m_promptModel->rowCount() == 0)
+        return refuse(BatchRules::noBatch());
+    Verdict refusal;
+    {
+        BusyCursor busy;
+        const PromptComposer composer(currentFields());
+        const AllPrompts all = composer.allPrompts(lstKeywords.items);
+        refusal = BatchRules::checkCopyLength(all.length());
+        if (!refusal) {
+            putAllOnClipboard(all);
+            lstKeywords.current = lstKeywords.count() - 1;
+        }
+    }
+    if (refusal)
+        return refuse(*refusal);
+    say(QStringLiteral("Done"), QStringLiteral("Done. Prompts copied to clipboard."));
+}
+
+// ---- The product box and the product manager
+
+void frmMain::LoadProducts()
+{
+    lstProducts.clear();
+    ui->cboPromoteProduct->clear();
+    ui->cboPromoteProduct->addItems(m_catalogue.list(lstProducts));
+    if (ui->cboPromoteProduct->count() > 0)
+        ui->cboPromoteProduct->setCurrentIndex(0);
+}
+
+bool frmMain::LoadPromotedProduct()
+{
+    lstFileContent.clear();
+    const QString name = ui->cboPromoteProduct->currentText();
+    // The box may hold typed text: only a plain name inside the products
+    // folder is looked up, and the product fields change only when the whole
+    // record could be read.
+    if (ProductRecords::isPlainRecordName(name) && m_catalogue.load(name, lstFileContent)
+        && lstFileContent.count() >= 3) {
+        lstFileContent.select(0, &txtProductName);
+        lstFileContent.select(1, &txtFormat);
+        lstFileContent.select(2, &txtDescription);
+        return true;
+    }
+    refuse(BatchRules::unusableRecord());
+    return false;
+}
+
+void frmMain::Label11_Click()
+{
+    if (ui->frPro->isHidden())
+        return;
+    frmPro manager(m_catalogue, this);
+    connect(&manager, &frmPro::recordsChanged, this, &frmMain::LoadProducts);
+    manager.exec();
+}

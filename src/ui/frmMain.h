@@ -1,0 +1,90 @@
+#pragma once
+
+#include "catalogue/productCatalogue.h"
+#include "components/dataPaths.h"
+#include "components/holderList.h"
+#include "components/tsFile.h"
+#include "components/tsParser.h"
+#include "components/tsTools.h"
+#include "prompts/promptComposer.h"
+
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class frmMain;
+}
+class PromptListModel;
+class QItemSelection;
+struct Refusal;
+
+// The main window: keywords on the left, prompts on the right, and in the full
+// edition the strip that promotes a product. The controls, their places and
+// names come from frmMain.ui; frmMain.cpp holds, in this order:
+//   start-up, "Close" and "Keyword Ideas";
+//   the templates and the composition of one prompt;
+//   the batch and the prompt list;
+//   the two clipboard copies;
+//   the product box, the promoted product and the way into the product manager.
+class frmMain final : public QWidget
+{
+    Q_OBJECT
+public:
+    // `fullEdition` decides whether the product-promotion strip is shown;
+    // `programFolder` is where templates/ and products/ are looked for.
+    explicit frmMain(bool fullEdition,
+                     const QString& programFolder = DataPaths::applicationFolder(),
+                     QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Refills the product box from the products folder and shows its first
+    // record. Runs at start-up and whenever the product manager changed a record.
+    void LoadProducts();
+
+    // Tells the user, once the window is on screen, what start-up could not
+    // read. Does nothing when all went well.
+    void reportStartupProblems();
+
+    // The web address that "Keyword Ideas" opens (a build setting).
+    static QString keywordIdeasAddress();
+
+    // Hidden holders: the window's working storage.
+    QString txtPromptBasic; // topic template
+    QString txtPromptPro;   // angle template
+    HolderList lstKeywords;
+    HolderList lstProducts;
+    HolderList lstFileContent;
+    QString txtProductName; // the chosen product, kept in the hidden Frame2
+    QString txtFormat;
+    QString txtDescription;
+
+    // Components.
+    tsFile tsFile1;
+    tsTools tsTools1;
+    tsParser tsParser1;
+
+private:
+    void Form_Load(bool fullEdition);
+    void LoadTemplates();
+    bool LoadPromotedProduct();
+    QString ComposePrompt(const QString& keyword) const;
+    PromptFields currentFields() const;
+    void say(const QString& title, const QString& text);
+    void refuse(const Refusal& refusal);
+
+    void Command1_Click();
+    void lblPicKeywords_Click();
+    void chkPromoteProduct_Click();
+    void Label11_Click();
+    void cmdCreatePrompt_Click();
+    void lstPrompts_Click(const QItemSelection& selected);
+    void lblCopyToClipboard_Click();
+    void lblSaveasPDF_Click();
+
+    std::unique_ptr<Ui::frmMain> ui;
+    DataPaths m_paths;
+    ProductCatalogue m_catalogue;
+    PromptListModel* m_promptModel = nullptr;
+    QStringList m_unreadTemplates; // "path (reason)" of each template start-up could not read
+};

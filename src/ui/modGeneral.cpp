@@ -1,0 +1,53 @@
+#include "modGeneral.h"
+
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace modGeneral {
+
+namespace {
+MessageBoxHandler messageBoxHandler;
+OpenDocumentHandler openDocumentHandler;
+} // namespace
+
+void setMessageBoxHandler(MessageBoxHandler handler)
+{
+    messageBoxHandler = std::move(handler);
+}
+
+void setOpenDocumentHandler(OpenDocumentHandler handler)
+{
+    openDocumentHandler = std::move(handler);
+}
+
+int MsgBox(QWidget* parent, const QString& text, int style, const QString& title)
+{
+    if (messageBoxHandler)
+        return messageBoxHandler(MessageBoxCall{text, style, title});
+
+    const bool yesNo = (style & 0x7) == vbYesNo;
+    const QMessageBox::Icon icon =
+        (style & 0x70) == vbQuestion ? QMessageBox::Question : QMessageBox::Information;
+    QMessageBox box(icon, title, text, yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                    parent);
+    if (yesNo) {
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+    }
+    const int chosen = box.exec();
+    if (!yesNo)
+        return vbOK;
+    return chosen == QMessageBox::Yes ? vbYes : vbNo;
+}
+
+void OpenDocument(const QString& address)
+{
+    if (openDocumentHandler) {
+        openDocumentHandler(address);
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromUserInput(address));
+}
+
+} // namespace modGeneral

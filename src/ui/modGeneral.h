@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// The program's one door to modal message boxes and to the platform's opener
+// of documents and web addresses. Nothing else in the program shows a message
+// box or opens an address, so tests can answer and observe both here.
+namespace modGeneral {
+
+// Style values of a message box.
+enum MsgStyle : int
+{
+    vbYesNo = 4,
+    vbQuestion = 32,
+    vbInformation = 64,
+    vbInfoOk = vbInformation,               // information icon, OK button
+    vbQuestionYesNo = vbQuestion | vbYesNo, // question icon, Yes and No buttons
+};
+
+// Answers of a message box.
+enum MsgAnswer : int
+{
+    vbOK = 1,
+    vbYes = 6,
+    vbNo = 7
+};
+
+// Shows a modal message box over `parent` and returns the button chosen.
+int MsgBox(QWidget* parent, const QString& text, int style, const QString& title);
+
+// Hands a document path or web address to the platform's default handler and
+// does not look at the outcome.
+void OpenDocument(const QString& address);
+
+// What a message box showed, for anyone who answers in its place.
+struct MessageBoxCall
+{
+    QString text;
+    int style = vbInfoOk;
+    QString title;
+};
+
+// While a handler is set, message boxes are not shown: the handler is called
+// and its return value is the answer. An empty handler restores the real
+// boxes. The same for the opener of addresses.
+using MessageBoxHandler = std::function<int(const MessageBoxCall&)>;
+void setMessageBoxHandler(MessageBoxHandler handler);
+
+using OpenDocumentHandler = std::function<void(const QString&)>;
+void setOpenDocumentHandler(OpenDocumentHandler handler);
+
+} // namespace modGeneral

@@ -1,0 +1,141 @@
+// The file, tools and parser services, without a window.
+#include "components/tsFile.h"
+#include "components/tsParser.h"
+#include "components/tsTools.h"
+
+#include <QDir>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+static bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+class tst_components : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+    const tsFile files{};
+
+private Q_SLOTS:
+    void replaceAndSplit()
+    {
+        // From the left, without overlaps, letter case kept; an empty search finds nothing.
+        const QList<QStringList> cases = {{u"aaa"_s, u"aa"_s, u"b"_s, u"ba"_s},
+                                          {u"#A##A#"_s, u"#A#"_s, u"#"_s, u"##"_s},
+                                          {u"Aa"_s, u"a"_s, u"x"_s, u"Ax"_s},
+                                          {u"abc"_s, u""_s, u"x"_s, u"abc"_s},
+                                          {u"a"_s, u"ab"_s, u"x"_s, u"a"_s}};
+        for (const QStringList& c : cases)
+            QCOMPARE(tsParser().Replace(c[0], c[1], c[2]), c[3]);
+        // CR LF, LF, CR and the text box's separators; empty lines dropped, blank ones kept.
+        HolderList list;
+        tsTools().SplitToList(u"\r\na\r\nb\nc\rd\u2029e\u2028\n  \r\n\r\n"_s, list);
+        QCOMPARE(list.items, (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"  "_s}));
+    }
+
+    void loadFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        const QStringList record = {u"café – naïve"_s, u"“Guide”"_s, u"€ 10\u0081Ÿ"_s};
+        QTest::newRow("UTF-8") << record.join(u"\r\n"_s).toUtf8() << record;
+        QTest::newRow("Windows-1252")
+            << QByteArrayLiteral("caf\xE9 \x96 na\xEFve\r\n\x93Guide\x94\r\n\x80 10\x81\x9F")
+            << record;
+        QTest::newRow("BOM, then a second one that is text")
+            << QByteArrayLiteral("\xEF\xBB\xBF\xEF\xBB\xBFx") << QStringList{u"\uFEFFx"_s};
+        QTest::newRow("UTF-16 LE")
+            << "\xFF\xFE" + QStringEncoder(QStringEncoder::Utf16LE)(u"é\r\n😀"_s)
+            << QStringList{u"é"_s, u"😀"_s};
+        QTest::newRow("UTF-16 BE")
+            << "\xFE\xFF" + QStringEncoder(QStringEncoder::Utf16BE)(u"é"_s) << QStringList{u"é"_s};
+        QTest::newRow("breaks; empty lines inside kept")
+            << QByteArrayLiteral("1\r\n2\n3\r4\r\n  \r\n\r\n")
+            << QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"  "_s, u""_s};
+    }
+
+    void loadFile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        const QString path = dir.filePath(u"file.txt"_s);
+        QVERIFY(writeFile(path, bytes));
+        QString text;
+        QVERIFY(files.LoadTextFile(text, path));
+        HolderList list;
+        QVERIFY(files.LoadListFile(list, path));
+        QCOMPARE(list.items, lines);
+        QCOMPARE(tsFile::splitFileLines(text), lines);
+    }
+
+    void saveListDelete()
+    {
+        // UTF-8 without a mark, unless the text itself begins with U+FEFF.
+        const QString folder = dir.filePath(u"list/"_s);
+        QVERIFY(QDir().mkpath(folder + u"sub.txt"_s));
+        for (const auto& [text, bytes] :
+             {std::pair{u"b.txt"_s, QByteArray("b.txt")},
+              std::pair{u"\ufeffA.txt"_s, QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                     "A.txt")}}) {
+            const QString path = folder + QString(text).remove(QChar(0xFEFF));
+            QString back;
+            QVERIFY(files.SaveTextFile(text, path) && files.LoadTextFile(back, path));
+            QCOMPARE(back, text);
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == bytes);
+        }
+        QVERIFY(writeFile(folder + u"c.md"_s, "x"));
+        HolderList listed;
+        QVERIFY(files.ListFiles(folder, listed, u"*.txt"_s));
+        QCOMPARE(listed.items, (QStringList{folder + u"A.txt"_s, folder + u"b.txt"_s}));
+        QCOMPARE(files.FileNameOf(listed.items.at(0)), u"A.txt"_s);
+        QVERIFY(files.FileExists(folder + u"c.md"_s) && !files.FileExists(folder + u"d.md"_s));
+        QVERIFY(files.DeleteFile(folder + u"c.md"_s) && !files.FileExists(folder + u"c.md"_s));
+        QVERIFY(!files.DeleteFile(folder + u"c.md"_s) && !files.DeleteFile(folder + u"sub.txt"_s));
+        QVERIFY(!files.ListFiles(folder + u"none/"_s, listed, u"*"_s));
+        QString kept = u"x"_s;
+        QVERIFY(!files.LoadTextFile(kept, folder + u"sub.txt"_s) && kept.isEmpty());
+    }
+
+    void failedWriteKeepsOldFile()
+    {
+#ifdef Q_OS_UNIX
+        // A file-size limit fails the write as a full disk would; a short text stays in the
+        // write buffer until the commit, a long one does not.
+        for (const int length : {1000, 100000}) {
+            const QString path = dir.filePath(u"kept.txt"_s);
+            QVERIFY(writeFile(path, "old"));
+            rlimit previous{};
+            QVERIFY(::getrlimit(RLIMIT_FSIZE, &previous) == 0);
+            const rlimit small{64, previous.rlim_max};
+            auto* const handler = std::signal(SIGXFSZ, SIG_IGN);
+            QString error;
+            const bool limited = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+            const bool saved = files.SaveTextFile(QString(length, u'n'), path, &error);
+            ::setrlimit(RLIMIT_FSIZE, &previous);
+            std::signal(SIGXFSZ, handler);
+            QVERIFY(limited && !saved && !error.isEmpty());
+            QString back;
+            QVERIFY(files.LoadTextFile(back, path) && back == u"old"_s);
+            QCOMPARE(QDir(dir.path()).entryList({u"kept*"_s}, QDir::Files),
+                     QStringList{u"kept.txt"_s});
+        }
+#else
+        QSKIP("needs a file-size limit");
+#endif
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_components)
+#include "tst_components.moc"

@@ -1,0 +1,250 @@
+// The main window driven through its real controls: start-up, the batch, picking and copying.
+#include "prompts/batchRules.h"
+#include "testSupport.h"
+
+#include <QtWidgets>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+static const QString Pro = u"In the middle of the article begin preselling the following product: "
+                           u"'Guide'. Product Format: ebook. What it does: Helps. "_s;
+
+class tst_mainwindow : public QObject
+{
+    Q_OBJECT
+    std::optional<ProgramFolder> folder;
+    std::optional<MessageBoxScript> boxes;
+    std::optional<frmMain> w;
+
+    bool open(bool full = true)
+    {
+        w.emplace(full, folder->path());
+        w->show();
+        return QTest::qWaitForWindowActive(&*w);
+    }
+    template <typename T = QWidget> T* c(const char* name) const { return control<T>(&*w, name); }
+    QListView* list() const { return c<QListView>("lstPrompts"); }
+    void batch(const QString& main, const QString& keywords)
+    {
+        paste(c("txtMainKeyword"), main);
+        paste(c("txtSelectedKeyword"), keywords);
+        click(c("cmdCreatePrompt"));
+    }
+    QStringList entries() const
+    {
+        QStringList result;
+        for (int row = 0; row < list()->model()->rowCount(); ++row)
+            result.append(list()->model()->index(row, 0).data().toString());
+        return result;
+    }
+    QString pick(int row) const
+    {
+        const QRect entry = list()->visualRect(list()->model()->index(row, 0));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, entry.center());
+        return shown();
+    }
+    QString shown() const { return c<QPlainTextEdit>("txtPrompt")->toPlainText(); }
+    void copy(const char* link, const QString& title, const QString& text)
+    {
+        boxes->expect(title, text);
+        click(c(link));
+    }
+    static QString clipboard() { return QGuiApplication::clipboard()->text(); }
+
+private Q_SLOTS:
+    void init()
+    {
+        folder.emplace();
+        boxes.emplace();
+        QVERIFY(folder->writeRecord(u"guide"_s, u"Guide|ebook|Helps"_s));
+    }
+
+    void cleanup()
+    {
+        QVERIFY2(boxes->done(), qPrintable(boxes->pending()));
+        w.reset();
+        boxes.reset();
+        QVERIFY2(windowLeftOpen().isEmpty(), qPrintable(windowLeftOpen()));
+    }
+
+    void startup()
+    {
+        for (const bool full : {true, false}) {
+            QVERIFY(open(full));
+            QCOMPARE(w->windowTitle(), u"Inkwright"_s);
+            QCOMPARE(c<QLabel>("lblSoftwareName")->text(), u"Inkwright"_s);
+            QCOMPARE(QApplication::focusWidget(), c("txtSelectedKeyword"));
+            QCOMPARE(c("frPro")->isVisible(), full);
+            QCOMPARE(w->size(), QSize(1123, 559));
+            QCOMPARE(c<QComboBox>("cboPromoteProduct")->currentText(), u"guide"_s);
+            w->reportStartupProblems(); // both templates read: nothing to say
+        }
+        // Ticking enables the product box and unticking disables it, by mouse and by key.
+        QVERIFY(open() && !c("cboPromoteProduct")->isEnabled());
+        auto* check = c<QCheckBox>("chkPromoteProduct");
+        click(check);
+        QVERIFY(check->isChecked() && c("cboPromoteProduct")->isEnabled());
+        QTest::keyClick(check, Qt::Key_Space);
+        QVERIFY(!check->isChecked() && !c("cboPromoteProduct")->isEnabled());
+        // Keyword Ideas opens its address on click, Space and Enter; Close ends the window.
+        QTest::mousePress(c("lblPicKeywords"), Qt::LeftButton);
+        QVERIFY(boxes->addresses.isEmpty()); // a click is complete only on release
+        QTest::mouseRelease(c("lblPicKeywords"), Qt::LeftButton);
+        QTest::keyClick(c("lblPicKeywords"), Qt::Key_Space);
+        QTest::keyClick(c("lblPicKeywords"), Qt::Key_Return);
+        QCOMPARE(boxes->addresses, QStringList(3, frmMain::keywordIdeasAddress()));
+        click(c("Command1"));
+        QTRY_VERIFY(!w->isVisible());
+    }
+
+    void unreadableTemplate()
+    {
+        QVERIFY(QFile::remove(folder->path(u"templates/topic-angle.txt"_s)));
+        QVERIFY(open());
+        const QString path = QDir::toNativeSeparators(folder->path(u"templates/topic-angle.txt"_s));
+        boxes->expect(u"Error"_s,
+                      u"This template file could not be read:\n\n"_s + path
+                          + u" (the file does not exist)\n\nPrompts that use it will be empty."_s);
+        w->reportStartupProblems();
+        batch(u"apple"_s, u"apple pie"_s);
+        QCOMPARE(pick(0), QString());
+    }
+
+    void batchOutcomes_data()
+    {
+        QTest::addColumn<QStringList>("fields"); // main, keywords, words, product ("" unticked)
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("made");
+        const QString m = u"Missing Info: Please "_s;
+        QTest::newRow("no main keyword") << QStringList{{}, {}, {}, u"x"_s}
+                                         << m + u"enter your main keyword."_s << QStringList();
+        QTest::newRow("no keywords")
+            << QStringList{u"a"_s, {}, u"4"_s, {}}
+            << m + u"enter one or more long-tailed keywords."_s << QStringList();
+        QTest::newRow("line breaks only")
+            << QStringList{u"a"_s, u"\n\n"_s, u"4"_s, {}}
+            << m + u"enter one or more long-tailed keywords."_s << QStringList();
+        QTest::newRow("no words") << QStringList{u"a"_s, u"b"_s, {}, {}}
+                                  << m + u"fill the 'Approx. Words' field."_s << QStringList();
+        QTest::newRow("record missing")
+            << QStringList{u"a"_s, u"b"_s, u"4"_s, u"gone"_s}
+            << u"Invalid File: The file can't be opened."_s << QStringList();
+        QTest::newRow("record short")
+            << QStringList{u"a"_s, u"b"_s, u"4"_s, u"short"_s}
+            << u"Invalid File: The file can't be opened."_s << QStringList();
+        QTest::newRow("path out") << QStringList{u"a"_s, u"b"_s, u"4"_s, u"../outside"_s}
+                                  << u"Invalid File: The file can't be opened."_s << QStringList();
+        QTest::newRow("promoted") << QStringList{u"a"_s, u"b\r\n \r\n\nb"_s, u"4"_s, u"notes"_s}
+                                  << QString() << QStringList{u"b"_s, u" "_s, u"b"_s};
+        QTest::newRow("not promoted")
+            << QStringList{u" "_s, u"b"_s, u" "_s, {}} << QString() << QStringList{u"b"_s};
+    }
+
+    void batchOutcomes()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QString, message);
+        QFETCH(QStringList, made);
+        QVERIFY(folder->writeRecord(u"notes"_s, u"Notes|pdf|Keeps notes|more"_s));
+        QVERIFY(folder->writeRecord(u"short"_s, u"Only|Two"_s));
+        QVERIFY(folder->write(u"outside.txt"_s, "Outside\r\nwrong\r\nMust not be read"));
+        QVERIFY(open());
+        // An earlier batch promoting the first record, with a prompt on screen.
+        click(c("chkPromoteProduct"));
+        batch(u"apple"_s, u"apple pie\napple"_s);
+        const QString before = pick(1);
+        QCOMPARE(before, u"About apple in 400 words. "_s + Pro + u"End."_s);
+        paste(c<QComboBox>("cboPromoteProduct")->lineEdit(),
+              fields[3]); // counts from the next batch
+        if (fields[3].isEmpty())
+            click(c("chkPromoteProduct"));
+        paste(c("txtApproxWords"), fields[2]);
+        if (!message.isEmpty())
+            boxes->expect(message.section(u": "_s, 0, 0), message.section(u": "_s, 1));
+        batch(fields[0], fields[1]);
+        QCOMPARE(w->lstKeywords.items, made);
+        QCOMPARE(entries().size(), made.size());
+        QVERIFY(list()->selectionModel()->selectedRows().isEmpty());
+        QCOMPARE(shown(), before);
+        // The product is read only for a batch made with promotion; else it is kept.
+        QCOMPARE(w->txtProductName + w->txtFormat + w->txtDescription,
+                 made.size() == 3 ? u"NotespdfKeeps notes"_s : u"GuideebookHelps"_s);
+    }
+
+    void picking()
+    {
+        QVERIFY(open(false));
+        const QString suffix = u" (click to see the prompt)"_s;
+        batch(u"Apple"_s, u"apple pie"_s + suffix + u"\r\nAPPLE \r\n"_s + suffix);
+        QCOMPARE(entries(), (QStringList{u"apple pie"_s + suffix + suffix, u"APPLE "_s + suffix,
+                                         suffix + suffix}));
+        const QStringList prompts = {u"About Apple, angle pie"_s + suffix + u", 400 words. End."_s,
+                                     u"About Apple in 400 words. End."_s,
+                                     u"About Apple, angle"_s + suffix + u", 400 words. End."_s};
+        // Taking the focus picks nothing; the first Down picks the first entry.
+        list()->setFocus(Qt::TabFocusReason);
+        QVERIFY(list()->selectionModel()->selectedRows().isEmpty());
+        for (const auto& [key, row] :
+             {std::pair{Qt::Key_Down, 0}, {Qt::Key_Down, 1}, {Qt::Key_End, 2}, {Qt::Key_Up, 1}}) {
+            QTest::keyClick(list(), key);
+            QCOMPARE(list()->selectionModel()->selectedRows().value(0).row(), row);
+            QCOMPARE(shown(), prompts.at(row));
+        }
+        QCOMPARE(pick(0), prompts.at(0));
+        // Fields changed after the batch count; the entries keep their keywords.
+        paste(c("txtMainKeyword"), u"Pear"_s);
+        paste(c("txtApproxWords"), u"9"_s);
+        paste(c("txtSelectedKeyword"), u"plum"_s);
+        QCOMPARE(pick(1), u"About Pear, angle apple, 9 words. End."_s);
+    }
+
+    void copying()
+    {
+        folder.emplace("Title: #KEYWORD#\r\n\r\n#PRO#Body of #WORDS# words.", "#ANGLE#");
+        QVERIFY(folder->writeRecord(u"guide"_s, u"Guide|ebook|Helps"_s));
+        QVERIFY(open());
+        QGuiApplication::clipboard()->setText(u"untouched"_s);
+        copy("lblSaveasPDF", u"Missing Info"_s, u"Please generate some prompts first."_s);
+        copy("lblCopyToClipboard", u"Missing Info"_s, u"Please generate some prompts first."_s);
+        click(c("chkPromoteProduct"));
+        batch(u"apple"_s, u"apple\n   \napple pie"_s);
+        QGuiApplication::clipboard()->setText(u"untouched"_s);
+        copy("lblCopyToClipboard", u"Missing Info"_s, u"Nothing to copy."_s);
+        QCOMPARE(clipboard(), u"untouched"_s);
+        pick(0);
+        QTest::keyClick(c("txtPrompt"), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(c("txtPrompt"), u" More."_s);
+        QTest::keyClick(c("txtPrompt"), Qt::Key_Return);
+        copy("lblCopyToClipboard", u"Done"_s, u"Done. Prompt copied to clipboard."_s);
+        QCOMPARE(clipboard(), u"Title: apple\r\n\r\n"_s + Pro + u"Body of 400 words. More.\r\n"_s);
+        // Copy All composes every prompt again: box edits are not copied, new fields are.
+        paste(c("txtApproxWords"), u"9"_s);
+        copy("lblSaveasPDF", u"Done"_s, u"Done. Prompts copied to clipboard."_s);
+        const QString topic = u"Title: apple\r\n\r\n"_s + Pro + u"Body of 9 words."_s;
+        QCOMPARE(clipboard(), u"Keyword: apple\r\nPrompt: "_s + topic
+                                  + u"\r\n\r\nKeyword:    \r\nPrompt: "_s + topic
+                                  + u"\r\n\r\nKeyword: apple pie\r\nPrompt: pie\r\n\r\n"_s);
+        QTest::keyClick(c("txtPrompt"), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(c("txtPrompt"), Qt::Key_Delete);
+        copy("lblCopyToClipboard", u"Missing Info"_s, u"Nothing to copy."_s);
+    }
+
+    void tooMuchText()
+    {
+        // Each keyword's prompt is the whole 1 MB topic template: a few hundred are too many.
+        const qsizetype size = qsizetype(1) << 20;
+        folder.emplace(QByteArray(size - 9, 'x') + "#KEYWORD#", "");
+        QVERIFY(open());
+        batch(u"k"_s, QStringList(int(BatchRules::MaxCopyChars / size) + 2, u"k"_s).join(u'\n'));
+        QGuiApplication::clipboard()->setText(u"untouched"_s);
+        boxes->expect(u"Too Much Text"_s,
+                      BatchRules::checkCopyLength(BatchRules::MaxCopyChars + 2 * size)->text);
+        click(c("lblSaveasPDF"));
+        QCOMPARE(clipboard(), u"untouched"_s);
+    }
+};
+
+QTEST_MAIN(tst_mainwindow)
+#include "tst_mainwindow.moc"
