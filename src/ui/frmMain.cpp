@@ -179,9 +179,9 @@ PromptFields frmMain::currentFields() const
                         txtDescription};
 }
 
-QString frmMain::ComposePrompt(const QString& keyword) const
+std::optional<QString> frmMain::ComposePrompt(const QString& keyword) const
 {
-    return composePrompt(currentFields(), keyword);
+    return composePrompt(currentFields(), keyword, Prompts::MaxPromptChars);
 }
 
 void frmMain::chkPromoteProduct_Click()
@@ -223,7 +223,13 @@ void frmMain::lstPrompts_Click(const QItemSelection& selected)
     const int row = selected.indexes().constFirst().row();
     if (row < 0 || row >= lstKeywords.count())
         return;
-    const QString prompt = ComposePrompt(lstKeywords.items.at(row));
+    // A prompt too long to build leaves the box empty.
+    const std::optional<QString> composed = ComposePrompt(lstKeywords.items.at(row));
+    if (!composed) {
+        ui->txtPrompt->clear();
+        return refuse(BatchRules::promptTooLong());
+    }
+    const QString& prompt = *composed;
     ui->txtPrompt->setWordWrapMode(hasLongUnbrokenRun(prompt)
                                        ? QTextOption::WrapAnywhere
                                        : QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -257,7 +263,8 @@ void frmMain::lblSaveasPDF_Click()
         BusyCursor busy;
         const PromptComposer composer(currentFields());
         const AllPrompts all = composer.allPrompts(lstKeywords.items);
-        refusal = BatchRules::checkCopyLength(all.length());
+        refusal = all.fits() ? BatchRules::checkCopyLength(all.length())
+                             : Verdict(BatchRules::promptTooLong());
         if (!refusal) {
             putAllOnClipboard(all);
             lstKeywords.current = lstKeywords.count() - 1;
@@ -283,10 +290,10 @@ bool frmMain::LoadPromotedProduct()
 {
     lstFileContent.clear();
     const QString name = ui->cboPromoteProduct->currentText();
-    // The box may hold typed text: only a plain name inside the products
-    // folder is looked up, and the product fields change only when the whole
-    // record could be read.
-    if (ProductRecords::isPlainRecordName(name) && m_catalogue.load(name, lstFileContent)
+    // The box may hold typed text: a name that could lead out of the products
+    // folder is not looked up, and the product fields change only when the
+    // whole record could be read.
+    if (ProductRecords::staysInFolder(name) && m_catalogue.load(name, lstFileContent)
         && lstFileContent.count() >= 3) {
         lstFileContent.select(0, &txtProductName);
         lstFileContent.select(1, &txtFormat);

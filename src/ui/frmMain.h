@@ -68,7 +68,7 @@ private:
     void Form_Load(bool fullEdition);
     void LoadTemplates();
     bool LoadPromotedProduct();
-    QString ComposePrompt(const QString& keyword) const;
+    std::optional<QString> ComposePrompt(const QString& keyword) const;
     PromptFields currentFields() const;
     void say(const QString& title, const QString& text);
     void refuse(const Refusal& refusal);

@@ -1,6 +1,7 @@
 #include "frmPro.h"
 
 #include "catalogue/productCatalogue.h"
+#include "components/tsFile.h"
 #include "modGeneral.h"
 #include "ui_frmPro.h"
 #include "uiLook.h"
@@ -72,7 +73,11 @@ void frmPro::RefreshProductList()
 {
     lstProducts.clear();
     ui->lstProductsFiltered->clear();
-    ui->lstProductsFiltered->addItems(m_catalogue.list(lstProducts));
+    const QStringList names = m_catalogue.list(lstProducts);
+    ui->lstProductsFiltered->addItems(names);
+    m_listedStamps.clear();
+    for (const QString& name : names)
+        m_listedStamps.insert(name, m_catalogue.stamp(name));
     ui->lstProductsFiltered->setCurrentRow(-1);
     ui->lstProductsFiltered->clearSelection();
 }
@@ -125,6 +130,9 @@ void frmPro::cmdEditProduct_Click()
         return;
     const QString name = selectedRecordName();
     lstFileContent.clear();
+    QString fileText;
+    const bool read = m_catalogue.read(name, fileText);
+    lstFileContent.items = tsFile::splitFileLines(fileText);
     const auto fillFrom = [this](qsizetype line, QLineEdit* box) {
         QString text;
         if (!lstFileContent.select(line, &text))
@@ -132,11 +140,13 @@ void frmPro::cmdEditProduct_Click()
         box->setText(text);
         return true;
     };
-    if (!m_catalogue.load(name, lstFileContent) || !fillFrom(0, ui->txtProductName)
-        || !fillFrom(1, ui->txtFormat) || !fillFrom(2, ui->txtDescription)) {
+    if (!read || !fillFrom(0, ui->txtProductName) || !fillFrom(1, ui->txtFormat)
+        || !fillFrom(2, ui->txtDescription)) {
         say(QStringLiteral("Invalid File"), QStringLiteral("The file can't be opened."));
         return;
     }
+    m_openedText = fileText;
+    m_openedRest = ProductRecord::fromText(fileText)->rest;
     ui->txtFilename->setText(name);
     setFilenameLocked(true);
     setPanelShown(true);
@@ -145,11 +155,14 @@ void frmPro::cmdEditProduct_Click()
 
 void frmPro::cmdSave_Click()
 {
+    const bool editing = filenameLocked();
     const ProductRecord record{ui->txtProductName->text(), ui->txtFormat->text(),
-                               ui->txtDescription->text()};
+                               ui->txtDescription->text(), editing ? m_openedRest : QString()};
     const QString name = ui->txtFilename->text();
-    if (const Verdict refusal = m_catalogue.checkSave(record, name, !filenameLocked()))
+    if (const Verdict refusal = m_catalogue.checkSave(record, name, !editing))
         return say(refusal->title, refusal->text);
+    if (editing && m_catalogue.checkUnchanged(name, m_openedText))
+        return refuseChanged();
     if (!m_catalogue.save(name, record))
         return say(QStringLiteral("Error"),
                    QStringLiteral("There was an error saving the product file."));
@@ -172,10 +185,24 @@ void frmPro::cmdDeleteProduct_Click()
                            QStringLiteral("Confirm"))
         != modGeneral::vbYes)
         return;
-    if (!m_catalogue.remove(selectedRecordName()))
+    const QString name = selectedRecordName();
+    const QString now = m_catalogue.stamp(name);
+    if (!now.isEmpty() && now != m_listedStamps.value(name))
+        return refuseChanged();
+    if (!m_catalogue.remove(name))
         return say(QStringLiteral("Error"),
                    QStringLiteral("There was an error with the deletion of the selected file."));
     say(QStringLiteral("Done"), QStringLiteral("Done."));
+    RefreshProductList();
+    Q_EMIT recordsChanged();
+}
+
+// Another window or program changed the record: nothing is overwritten or
+// deleted, and both windows list the folder as it is now.
+void frmPro::refuseChanged()
+{
+    const Refusal refusal = ProductCatalogue::changedOutside();
+    say(refusal.title, refusal.text);
     RefreshProductList();
     Q_EMIT recordsChanged();
 }

@@ -25,8 +25,10 @@ private Q_SLOTS:
         // Characters no file name may hold somewhere, controls, paths and device names.
         for (const QChar c : u"\\/:*?\"<>|\t\u001F\u007F"_s)
             QVERIFY(!ProductRecords::isPlainRecordName(u"my"_s + c + u"x"_s));
-        for (const QString& name : {u"."_s, u".."_s, u"../x"_s, u"con"_s, u"Con.txt"_s,
-                                    u"NUL.tar.gz"_s, u"AUX "_s, u"PRN"_s, u"com1"_s, u"LPT9.x"_s}) {
+        for (const QString& name :
+             {u"."_s, u".."_s, u"../x"_s, u"con"_s, u"Con.txt"_s, u"NUL.tar.gz"_s, u"AUX "_s,
+              u"PRN"_s, u"com1"_s, u"LPT9.x"_s, u"COM\u00B9"_s, u"lpt\u00B2.txt"_s, u"CONIN$"_s,
+              u"conout$"_s, u"a\xD800"_s}) {
             QVERIFY2(!ProductRecords::isPlainRecordName(name), qPrintable(name));
             QCOMPARE(ProductRecords::checkNewRecordName(name), NameCheck::Unusable);
         }
@@ -59,6 +61,8 @@ private Q_SLOTS:
                  u"Ooops: That filename can't be used. Please use another filename."_s);
         QCOMPARE(check(full, u"taken"_s, true),
                  u"Ooops: Oooops! That file is already in use. Please use another filename."_s);
+        QCOMPARE(check(full, u"TAKEN"_s, true),
+                 check(full, u"taken"_s, true)); // one file elsewhere
         QCOMPARE(check(full, u"taken"_s, false), u"ok"_s);
         QCOMPARE(check(full, u"free"_s, true), u"ok"_s);
         QVERIFY(catalogue.remove(u"taken"_s) && !catalogue.exists(u"taken"_s));
@@ -75,11 +79,19 @@ private Q_SLOTS:
         HolderList lines;
         QVERIFY(catalogue.load(u"herb-guide"_s, lines));
         QCOMPARE(lines.items, (QStringList{u"Herb Guide"_s, u" "_s, u"é b c d"_s}));
+        // Lines past the third are kept as they were; fewer than three make no record.
+        const std::optional<ProductRecord> long_ = ProductRecord::fromText(u"a\r\nb\nc\rd\r\n"_s);
+        QVERIFY(long_ && long_->rest == u"\rd\r\n"_s);
+        QCOMPARE(long_->fileText(), u"a\r\nb\r\nc\rd\r\n"_s);
+        QVERIFY(!ProductRecord::fromText(u"a\r\nb\r\n"_s));
         // Listed by record name, ignoring letter case; only the final ".txt" goes.
         for (const QString& name :
              {u"B.txt"_s, u"notes.txt.txt"_s, u".hidden.txt"_s, u"readme.md"_s})
             QVERIFY(files.SaveTextFile(name, file(name)));
-        QVERIFY(QDir().mkdir(file(u"folder.txt"_s)));
+        QVERIFY(QDir().mkdir(file(u"folder.txt"_s)) && files.SaveTextFile(u"x"_s, file(u".txt"_s)));
+        QVERIFY(QFile::link(file(u"B.txt"_s), file(u"link.txt"_s)));
+        HolderList none;
+        QVERIFY(!catalogue.load(u"link"_s, none) && catalogue.exists(u"link"_s));
         HolderList raw;
         const QStringList names = catalogue.list(raw);
         QCOMPARE(names, (QStringList{u".hidden"_s, u"B"_s, u"herb-guide"_s, u"notes.txt"_s}));

@@ -73,6 +73,8 @@ private Q_SLOTS:
         QTest::newRow("every occurrence")
             << a << u"dog food for DOG lovers"_s << u"food for  lovers"_s;
         QTest::newRow("only blanks trimmed") << a << u"\tdog food\u00A0"_s << u"\t food\u00A0"_s;
+        QTest::newRow("accents composed either way")
+            << fields({}, u"#ANGLE#"_s, u"Caf\u00E9"_s) << u"cafe\u0301 menu"_s << u"menu"_s;
         QTest::newRow("beyond the BMP") << fields({}, u"#ANGLE#"_s, u"𐐨𐐩"_s) << u"𐐀𐐁 𐐂"_s << u"𐐪"_s;
     }
 
@@ -112,6 +114,29 @@ private Q_SLOTS:
         const Verdict tooMuch = BatchRules::checkCopyLength(BatchRules::MaxCopyChars + 1);
         QVERIFY(tooMuch && tooMuch->title == u"Too Much Text"_s
                 && tooMuch->text.contains(u"268"_s));
+        QVERIFY(
+            !BatchRules::checkPastedText(u"a\r\n"_s + QString(BatchRules::MaxKeywordChars, u'x')));
+        QVERIFY(BatchRules::checkPastedText(u"a\u2029"_s
+                                            + QString(BatchRules::MaxKeywordChars + 1, u'x')));
+    }
+
+    void leavingAndBounds()
+    {
+        // Copy All writes every line break of a prompt as CR LF.
+        const PromptFields f = fields(u"#KEYWORD#"_s, u"a\nb\rc\r\n#ANGLE#"_s, u"k"_s);
+        QCOMPARE(PromptComposer(f).allPrompts({u"k x"_s}).text(),
+                 u"Keyword: k x\r\nPrompt: a\r\nb\r\nc\r\nx\r\n\r\n"_s);
+        // A prompt longer than the limit is not built, and only the keywords that need it fail.
+        const PromptFields big =
+            fields(QString(100, u'#') + u"#KEYWORD##KEYWORD#"_s, u"#ANGLE#"_s, QString(60, u'k'));
+        QVERIFY(composePrompt(big, u"k"_s, 220).has_value()
+                && !composePrompt(big, QString(60, u'k'), 219));
+        const PromptComposer composer(big, 219);
+        QVERIFY(composer.allPrompts({u"x"_s}).fits()
+                && !composer.allPrompts({u"x"_s, QString(60, u'K')}).fits());
+        QVERIFY(!composer.compose(QString(60, u'k')) && composer.compose(QString(219, u'x')));
+        QVERIFY(!composer.compose(QString(220, u'x'))
+                && !composer.compose(u"#"_s + QString(219, u'x')));
     }
 };
 

@@ -136,6 +136,8 @@ private Q_SLOTS:
             << u"Invalid File: The file can't be opened."_s << QStringList();
         QTest::newRow("path out") << QStringList{u"a"_s, u"b"_s, u"4"_s, u"../outside"_s}
                                   << u"Invalid File: The file can't be opened."_s << QStringList();
+        QTest::newRow("any listed name")
+            << QStringList{u"a"_s, u"b"_s, u"4"_s, u"z:b"_s} << QString() << QStringList{u"b"_s};
         QTest::newRow("promoted") << QStringList{u"a"_s, u"b\r\n \r\n\nb"_s, u"4"_s, u"notes"_s}
                                   << QString() << QStringList{u"b"_s, u" "_s, u"b"_s};
         QTest::newRow("not promoted")
@@ -149,6 +151,7 @@ private Q_SLOTS:
         QFETCH(QStringList, made);
         QVERIFY(folder->writeRecord(u"notes"_s, u"Notes|pdf|Keeps notes|more"_s));
         QVERIFY(folder->writeRecord(u"short"_s, u"Only|Two"_s));
+        QVERIFY(folder->writeRecord(u"z:b"_s, u"Colon|pdf|Has one"_s));
         QVERIFY(folder->write(u"outside.txt"_s, "Outside\r\nwrong\r\nMust not be read"));
         QVERIFY(open());
         // An earlier batch promoting the first record, with a prompt on screen.
@@ -170,7 +173,9 @@ private Q_SLOTS:
         QCOMPARE(shown(), before);
         // The product is read only for a batch made with promotion; else it is kept.
         QCOMPARE(w->txtProductName + w->txtFormat + w->txtDescription,
-                 made.size() == 3 ? u"NotespdfKeeps notes"_s : u"GuideebookHelps"_s);
+                 made.size() == 3      ? u"NotespdfKeeps notes"_s
+                 : fields[3] == u"z:b" ? u"ColonpdfHas one"_s
+                                       : u"GuideebookHelps"_s);
     }
 
     void picking()
@@ -202,7 +207,7 @@ private Q_SLOTS:
 
     void copying()
     {
-        folder.emplace("Title: #KEYWORD#\r\n\r\n#PRO#Body of #WORDS# words.", "#ANGLE#");
+        folder.emplace("Title: #KEYWORD#\n\r\n#PRO#Body of #WORDS# words.", "#ANGLE#");
         QVERIFY(folder->writeRecord(u"guide"_s, u"Guide|ebook|Helps"_s));
         QVERIFY(open());
         QGuiApplication::clipboard()->setText(u"untouched"_s);
@@ -231,12 +236,50 @@ private Q_SLOTS:
         copy("lblCopyToClipboard", u"Missing Info"_s, u"Nothing to copy."_s);
     }
 
+    void pastingAndDropping()
+    {
+        QVERIFY(folder->write(u"list.csv"_s, "\xEF\xBB\xBFherb tea\r\nmint, lemon"));
+        QVERIFY(open());
+        auto* box = c<QPlainTextEdit>("txtSelectedKeyword");
+        paste(box, u"kept"_s);
+        boxes->expect(u"Keyword Too Long"_s,
+                      u"A line of this text has 10,001 characters; a keyword "
+                      u"may have at most 10,000.\n\nNothing was added to the keywords."_s);
+        paste(box, u"a\n"_s + QString(10001, u'x'));
+        QCOMPARE(box->toPlainText(), u"kept"_s);
+        // A dropped text file gives its lines, decoded; any other drop, its address.
+        for (const QString& name : {u"list.csv"_s, u"missing.txt"_s, u"templates"_s}) {
+            box->clear();
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(folder->path(name))});
+            const QPoint at = box->viewport()->rect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(box->viewport(), &enter);
+            QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+            if (name == u"missing.txt")
+                boxes->expect(u"Invalid File"_s, u"The file can't be opened.\n\n"_s
+                                                     + QDir::toNativeSeparators(folder->path(name))
+                                                     + u" (the file does not exist)"_s);
+            QApplication::sendEvent(box->viewport(), &drop);
+            QCOMPARE(box->toPlainText(), name == u"list.csv"    ? u"herb tea\nmint, lemon"_s
+                                         : name == u"templates" ? data.text()
+                                                                : QString());
+        }
+    }
+
     void tooMuchText()
     {
+        // A prompt too long to build is refused when picked; the box is left empty.
+        folder.emplace(QByteArray("#KEYWORD#").repeated(600), "");
+        QVERIFY(open());
+        batch(QString(32767, u'k'), u" "_s); // a keyword of blanks gets the topic prompt
+        boxes->expect(u"Too Much Text"_s, BatchRules::promptTooLong().text);
+        QCOMPARE(pick(0), QString());
         // Each keyword's prompt is the whole 1 MB topic template: a few hundred are too many.
         const qsizetype size = qsizetype(1) << 20;
         folder.emplace(QByteArray(size - 9, 'x') + "#KEYWORD#", "");
         QVERIFY(open());
+        // Too many prompts together are refused by Copy All.
         batch(u"k"_s, QStringList(int(BatchRules::MaxCopyChars / size) + 2, u"k"_s).join(u'\n'));
         QGuiApplication::clipboard()->setText(u"untouched"_s);
         boxes->expect(u"Too Much Text"_s,

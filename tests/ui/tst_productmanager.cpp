@@ -142,6 +142,12 @@ private Q_SLOTS:
             QCOMPARE(fields().value(0), u"half"_s);
             click(c("cmdAddNew"));
             QCOMPARE(fields(), QStringList(4));
+            // Saving fails when the folder is gone: the panel and the text stay.
+            QVERIFY(QDir(folder->path(u"products"_s)).removeRecursively());
+            fill({u"Guide"_s, u"pdf"_s, u"Helps"_s, u"lost"_s});
+            save(u"Error"_s, u"There was an error saving the product file."_s);
+            QVERIFY(c("frProduct")->isVisible());
+            QCOMPARE(fields().value(3), u"lost"_s);
             click(c("cmdCancel"));
         });
     }
@@ -149,6 +155,7 @@ private Q_SLOTS:
     void editing()
     {
         QVERIFY(folder->writeRecord(u"short"_s, u"Only|Two"_s));
+        QVERIFY(folder->write(u"products/gamma.txt"_s, "Gamma\r\nebook\r\nDoes\nfourth\r\n"));
         withManager({u"alpha"_s, u"beta"_s}, [this] {
             boxes->expect(u"Invalid File"_s, CantOpen); // nothing selected: no file "products/.txt"
             click(c("cmdEditProduct"));
@@ -168,14 +175,30 @@ private Q_SLOTS:
             QCOMPARE(folder->read(u"products/beta.txt"_s),
                      QByteArray("Beta 2\r\nebook\r\nDoes beta"));
             QVERIFY(list()->selectedItems().isEmpty());
-            // Saving fails when the folder is gone: the panel and the text stay.
-            select(u"alpha"_s);
+            // Lines past the third are kept as they were.
+            select(u"gamma"_s);
             click(c("cmdEditProduct"));
-            QVERIFY(QDir(folder->path(u"products"_s)).removeRecursively());
-            save(u"Error"_s, u"There was an error saving the product file."_s);
-            QVERIFY(c("frProduct")->isVisible());
-            QCOMPARE(fields().value(0), u"alpha"_s);
-            click(c("cmdCancel"));
+            fill({u"Gamma 2"_s});
+            save();
+            QCOMPARE(folder->read(u"products/gamma.txt"_s),
+                     QByteArray("Gamma 2\r\nebook\r\nDoes\nfourth\r\n"));
+            // A record changed or removed behind the window is not overwritten.
+            for (const QByteArray& other : {QByteArray("alpha\r\nebook\r\nOther"), QByteArray()}) {
+                select(u"alpha"_s);
+                click(c("cmdEditProduct"));
+                QVERIFY(other.isEmpty() ? QFile::remove(folder->path(u"products/alpha.txt"_s))
+                                        : folder->write(u"products/alpha.txt"_s, other));
+                fill({u"Mine"_s});
+                save(
+                    u"Product Changed"_s,
+                    u"This product was changed outside this window. Open it again to see the changes."_s);
+                QVERIFY(c("frProduct")->isVisible());
+                QCOMPARE(fields().value(0), u"Mine"_s);
+                QCOMPARE(folder->read(u"products/alpha.txt"_s),
+                         other.isEmpty() ? QByteArray("(missing)") : other);
+                QCOMPARE(listed().contains(u"alpha"_s), !other.isEmpty());
+                click(c("cmdCancel"));
+            }
         });
     }
 
@@ -194,6 +217,15 @@ private Q_SLOTS:
             QCOMPARE(listed(), QStringList{u"beta"_s});
             QCOMPARE(product(), u"beta"_s);
             QVERIFY(!QFile::exists(folder->path(u"products/alpha.txt"_s)));
+            // A record changed since it was listed is not deleted.
+            select(u"beta"_s);
+            QVERIFY(folder->writeRecord(u"beta"_s, u"beta|ebook|changed"_s));
+            boxes->expect(u"Confirm"_s, u"Delete file?"_s, modGeneral::vbYes);
+            boxes->expect(
+                u"Product Changed"_s,
+                u"This product was changed outside this window. Open it again to see the changes."_s);
+            click(c("cmdDeleteProduct"));
+            QVERIFY(QFile::exists(folder->path(u"products/beta.txt"_s)));
             // A record removed behind the window's back: the lists stay as they were.
             select(u"beta"_s);
             QVERIFY(QFile::remove(folder->path(u"products/beta.txt"_s)));

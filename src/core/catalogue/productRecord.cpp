@@ -1,12 +1,29 @@
 #include "productRecord.h"
 
+#include "components/lineScan.h"
+
 #include <QStringList>
 
 QString ProductRecord::fileText() const
 {
     using ProductRecords::singleLine;
     return singleLine(name) + QStringLiteral("\r\n") + singleLine(format) + QStringLiteral("\r\n")
-           + singleLine(description);
+           + singleLine(description) + rest;
+}
+
+std::optional<ProductRecord> ProductRecord::fromText(const QString& text)
+{
+    QStringList lines;
+    qsizetype end = 0;
+    forEachLine(text, [&](const QChar* start, qsizetype length) {
+        if (lines.size() < 3) {
+            lines.append(QString(start, length));
+            end = start - text.constData() + length;
+        }
+    });
+    if (lines.size() < 3)
+        return std::nullopt;
+    return ProductRecord{lines[0], lines[1], lines[2], text.sliced(end)};
 }
 
 namespace ProductRecords {
@@ -50,9 +67,13 @@ bool isReservedDeviceName(const QString& name)
                                       QStringLiteral("AUX"), QStringLiteral("NUL")};
     if (plain.contains(stem))
         return true;
+    if (stem == QStringLiteral("CONIN$") || stem == QStringLiteral("CONOUT$"))
+        return true;
+    // COM1 to COM9 and LPT1 to LPT9, the digit also written as ¹, ² or ³.
     if (stem.size() == 4
         && (stem.startsWith(QStringLiteral("COM")) || stem.startsWith(QStringLiteral("LPT"))))
-        return stem.at(3) >= u'1' && stem.at(3) <= u'9';
+        return (stem.at(3) >= u'1' && stem.at(3) <= u'9')
+               || QStringLiteral("\u00B9\u00B2\u00B3").contains(stem.at(3));
     return false;
 }
 
@@ -84,6 +105,12 @@ bool isPlainRecordName(const QString& name)
         }
     }
     return !isReservedDeviceName(name);
+}
+
+bool staysInFolder(const QString& name)
+{
+    return !name.isEmpty() && name != QStringLiteral(".") && name != QStringLiteral("..")
+           && !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QChar(0));
 }
 
 NameCheck checkNewRecordName(const QString& name)

@@ -2,17 +2,24 @@
 
 #include <QString>
 
+#include <optional>
+
 // A product record: three lines, name, format and description, separated by
-// CR LF, with nothing after the description.
+// CR LF, with nothing after the description. A record written by another
+// program may go on past the third line; that rest is kept as it was.
 struct ProductRecord
 {
     QString name;
     QString format;
     QString description;
+    QString rest = {}; // everything after the description, from its line break on
 
     // The file text. A line break inside a field becomes a blank, so that a
     // field can never spill into the next line of the record.
     QString fileText() const;
+
+    // The record in a file's text, or nothing when it has fewer than three lines.
+    static std::optional<ProductRecord> fromText(const QString& text);
 };
 
 namespace ProductRecords {
@@ -39,6 +46,11 @@ enum class NameCheck
     Empty,
     Unusable
 };
+
+// True when `name` cannot lead out of the products folder: not empty, not
+// "." or "..", no folder separator and no NUL. Any name the listing shows
+// passes; whether the file opens is the file system's to say.
+bool staysInFolder(const QString& name);
 
 // Whether a new record may be saved under `name`: a plain record name that
 // also does not end in a dot or a blank, which Windows would silently drop.

@@ -5,8 +5,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -75,7 +86,7 @@ bool tsFile::ListFiles(const QString& folder, HolderList& list, const QString& p
     QDir dir(folder);
     if (!dir.exists())
         return false;
-    QDir::Filters filters = QDir::Files | QDir::Hidden;
+    QDir::Filters filters = QDir::Files | QDir::Hidden | QDir::NoSymLinks;
     if (fileNameCase == Qt::CaseSensitive)
         filters |= QDir::CaseSensitive;
     const QStringList names =
@@ -93,10 +104,11 @@ QString tsFile::FileNameOf(const QString& item) const
 
 bool tsFile::FileExists(const QString& path) const
 {
-    return QFileInfo::exists(path);
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
 }
 
-bool tsFile::readFile(const QString& path, QByteArray& bytes, QString* error) const
+bool tsFile::readFile(const QString& path, QByteArray& bytes, QString* error, Links links) const
 {
     auto fail = [&](const QString& why) {
         if (error)
@@ -104,35 +116,67 @@ bool tsFile::readFile(const QString& path, QByteArray& bytes, QString* error) co
         return false;
     };
     const QFileInfo info(path);
+    if (links == Links::Refuse && info.isSymLink())
+        return fail(QStringLiteral("it is a link to another file"));
     if (!info.exists())
         return fail(QStringLiteral("the file does not exist"));
+    const QString notAFile = QStringLiteral("it is not a file");
+    QFile file;
+#ifdef Q_OS_UNIX
+    // Opened without waiting for a writer, and what was opened is checked, so
+    // a file swapped for a pipe or a device after the look above is refused.
+    const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | (links == Links::Refuse ? O_NOFOLLOW : 0);
+    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    if (fd < 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return fail(notAFile);
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(file.errorString());
+    }
+#else
     if (!info.isFile())
-        return fail(QStringLiteral("it is not a file"));
-    if (info.size() > MaxReadBytes)
-        return fail(QStringLiteral("the file is larger than %1 MB").arg(MaxReadBytes >> 20));
-    QFile file(path);
+        return fail(notAFile);
+    file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail(file.errorString());
-    return true;
+#endif
+    // Counted as read, not taken from the size the file system reports: files
+    // such as those under /proc report none.
+    bytes.clear();
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(chunk.data(), chunk.size());
+        if (got < 0)
+            return fail(file.errorString());
+        if (got == 0)
+            return true;
+        if (bytes.size() + got > MaxReadBytes) {
+            bytes.clear();
+            return fail(QStringLiteral("the file is larger than %1 MB").arg(MaxReadBytes >> 20));
+        }
+        bytes.append(chunk.constData(), got);
+    }
 }
 
-bool tsFile::LoadTextFile(QString& holder, const QString& path, QString* error) const
+bool tsFile::LoadTextFile(QString& holder, const QString& path, QString* error, Links links) const
 {
     holder.clear();
     QByteArray bytes;
-    if (!readFile(path, bytes, error))
+    if (!readFile(path, bytes, error, links))
         return false;
     holder = decodeText(bytes);
     return true;
 }
 
-bool tsFile::LoadListFile(HolderList& list, const QString& path, QString* error) const
+bool tsFile::LoadListFile(HolderList& list, const QString& path, QString* error, Links links) const
 {
     QByteArray bytes;
-    if (!readFile(path, bytes, error))
+    if (!readFile(path, bytes, error, links))
         return false;
     list.items.append(splitFileLines(decodeText(bytes)));
     return true;
@@ -140,22 +184,37 @@ bool tsFile::LoadListFile(HolderList& list, const QString& path, QString* error)
 
 bool tsFile::SaveTextFile(const QString& text, const QString& path, QString* error) const
 {
-    QSaveFile file(path);
     // A text that begins with U+FEFF gets a byte-order mark in front, or
     // reading the file back would take that character for the mark.
     const QByteArray bytes =
         (text.startsWith(QChar(0xFEFF)) ? QByteArrayLiteral("\xEF\xBB\xBF") : QByteArray())
         + text.toUtf8();
-    // The buffered bytes are flushed here, not left to commit(): commit() does
-    // not notice a flush that wrote only part of them (a full disk, a file
-    // size limit) and would put the cut-off file in place of the old one.
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
-        || !file.commit()) {
+    QTemporaryFile file(QFileInfo(path).absolutePath() + QStringLiteral("/.inkwright-XXXXXX"));
+    auto fail = [&](const QString& why) {
         if (error)
-            *error = file.errorString();
-        file.cancelWriting();
+            *error = why;
         return false;
-    }
+    };
+    if (!file.open())
+        return fail(file.errorString());
+    // Every byte is written and flushed before the swap: a full disk or a file
+    // size limit leaves the old file in place.
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return fail(file.errorString());
+#ifdef Q_OS_UNIX
+    if (::fsync(file.handle()) != 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+#endif
+    const QFileInfo old(path);
+    file.setPermissions(old.exists() ? old.permissions()
+                                     : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                           | QFile::ReadOther);
+    std::error_code failure;
+    std::filesystem::rename(std::filesystem::path(file.fileName().toStdU16String()),
+                            std::filesystem::path(path.toStdU16String()), failure);
+    if (failure)
+        return fail(QString::fromStdString(failure.message()));
+    file.setAutoRemove(false);
     return true;
 }
 

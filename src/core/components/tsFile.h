@@ -16,28 +16,44 @@ public:
     // template, a product record) is meant to be anywhere near this size.
     static constexpr qint64 MaxReadBytes = 64 * 1024 * 1024;
 
+    // Whether a read follows a symbolic link. Records are never read through
+    // one; a template may be kept elsewhere and linked.
+    enum class Links
+    {
+        Follow,
+        Refuse
+    };
+
     // Appends one item per regular file of `folder` whose name matches the
-    // shell-style `pattern`, in name order ignoring letter case. A missing
-    // folder lists nothing and returns false.
+    // shell-style `pattern`, in name order ignoring letter case; symbolic
+    // links are left out. A missing folder lists nothing and returns false.
     bool ListFiles(const QString& folder, HolderList& list, const QString& pattern) const;
 
     // The file name, with its extension and without its folder, of an item
     // made by ListFiles.
     QString FileNameOf(const QString& item) const;
 
-    // True when something exists at `path`.
+    // True when something exists at `path`, a symbolic link included, even
+    // one that leads nowhere.
     bool FileExists(const QString& path) const;
 
     // `holder` becomes the whole text of the file. On failure it becomes empty.
-    bool LoadTextFile(QString& holder, const QString& path, QString* error = nullptr) const;
+    // Every read is bounded by MaxReadBytes counted as the bytes come, opens
+    // without waiting (a named pipe never blocks it) and reads only a regular
+    // file.
+    bool LoadTextFile(QString& holder, const QString& path, QString* error = nullptr,
+                      Links links = Links::Follow) const;
 
     // Appends one item per line of the file, in order, without line ends.
-    bool LoadListFile(HolderList& list, const QString& path, QString* error = nullptr) const;
+    bool LoadListFile(HolderList& list, const QString& path, QString* error = nullptr,
+                      Links links = Links::Follow) const;
 
     // Creates or replaces the file with `text` as UTF-8 (with a byte-order
     // mark only when the text itself begins with U+FEFF, so that reading it
     // back gives the same text). The old file stays intact unless the whole
-    // new text was written.
+    // new text was written: the text goes to a temporary file with a short
+    // name of its own in the same folder, which then takes the old file's
+    // place in one step, so any name the file system takes can be saved.
     bool SaveTextFile(const QString& text, const QString& path, QString* error = nullptr) const;
 
     // Deletes the file at `path`.
@@ -53,5 +69,5 @@ public:
     static QStringList splitFileLines(const QString& text);
 
 private:
-    bool readFile(const QString& path, QByteArray& bytes, QString* error) const;
+    bool readFile(const QString& path, QByteArray& bytes, QString* error, Links links) const;
 };

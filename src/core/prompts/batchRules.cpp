@@ -1,5 +1,8 @@
 #include "batchRules.h"
 
+#include "components/lineScan.h"
+#include "promptComposer.h"
+
 #include <QLocale>
 
 namespace BatchRules {
@@ -24,6 +27,26 @@ Verdict checkInput(const BatchInput& input)
     return std::nullopt;
 }
 
+Verdict checkPastedText(const QString& text)
+{
+    qsizetype longest = 0;
+    forEachLine<true>(
+        text, [&longest](const QChar*, qsizetype length) { longest = std::max(longest, length); });
+    if (longest <= MaxKeywordChars)
+        return std::nullopt;
+    const QLocale locale;
+    return Refusal{QStringLiteral("Keyword Too Long"),
+                   QStringLiteral("A line of this text has %1 characters; a keyword may have at "
+                                  "most %2.\n\nNothing was added to the keywords.")
+                       .arg(locale.toString(longest), locale.toString(MaxKeywordChars))};
+}
+
+Refusal unreadableFile(const QString& path, const QString& why)
+{
+    return Refusal{QStringLiteral("Invalid File"),
+                   QStringLiteral("The file can't be opened.\n\n%1 (%2)").arg(path, why)};
+}
+
 Refusal noKeywords()
 {
     return missingInfo(QStringLiteral("Please enter one or more long-tailed keywords."));
@@ -42,6 +65,15 @@ Refusal noBatch()
 Refusal nothingToCopy()
 {
     return missingInfo(QStringLiteral("Nothing to copy."));
+}
+
+Refusal promptTooLong()
+{
+    return Refusal{QStringLiteral("Too Much Text"),
+                   QStringLiteral("A prompt would make more than %1 million characters of text, "
+                                  "more than one prompt may hold.\n\nPlease use shorter "
+                                  "templates, a shorter main keyword or shorter keywords.")
+                       .arg(Prompts::MaxPromptChars / 1'000'000)};
 }
 
 Verdict checkCopyLength(qsizetype length)

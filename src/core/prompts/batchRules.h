@@ -22,6 +22,18 @@ struct BatchInput
 // with promotion on, the product's name. Only the empty text is refused.
 Verdict checkInput(const BatchInput& input);
 
+// The longest line that may be pasted or dropped into the keyword box. A
+// keyword is a few words; a longer line is a mistake (a file pasted by
+// accident) and would take the text box minutes to lay out.
+inline constexpr qsizetype MaxKeywordChars = 10'000;
+
+// Refuses a text to be pasted or dropped into the keyword box when one of its
+// lines is longer than MaxKeywordChars.
+Verdict checkPastedText(const QString& text);
+
+// A file dropped on the keyword box that cannot be read.
+Refusal unreadableFile(const QString& path, const QString& why);
+
 // A keyword text made only of line breaks holds no keyword.
 Refusal noKeywords();
 
@@ -33,6 +45,9 @@ Refusal noBatch();
 
 // Copy Selected with an empty prompt box.
 Refusal nothingToCopy();
+
+// A prompt would be longer than Prompts::MaxPromptChars.
+Refusal promptTooLong();
 
 // The largest text that goes on the clipboard at once, in UTF-16 units.
 inline constexpr qsizetype MaxCopyChars = qsizetype(256) * 1024 * 1024;

@@ -5,6 +5,7 @@
 #include <QStringEncoder>
 
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -21,19 +22,41 @@ QString trimBlanks(const QString& text)
     return begin == 0 && end == text.size() ? text : text.sliced(begin, end - begin);
 }
 
-QString angleOfLowered(const QString& mainLower, const QString& keyword)
+QString foldedForAngle(const QString& text)
 {
-    return trimBlanks(parser.Replace(keyword.toLower(), mainLower, QString()));
+    return text.normalized(QString::NormalizationForm_C).toLower();
 }
 
-QString fillTemplate(QString text, const PromptFields& fields, const QString& promotion,
-                     const QString* angle)
+QString angleOfFolded(const QString& mainFolded, const QString& keyword)
 {
-    text = parser.Replace(text, Prompts::Keyword, fields.mainKeyword);
-    if (angle)
-        text = parser.Replace(text, Prompts::Angle, *angle);
-    text = parser.Replace(text, Prompts::Words, fields.approxWords);
-    return parser.Replace(text, Prompts::Pro, promotion);
+    return trimBlanks(parser.Replace(foldedForAngle(keyword), mainFolded, QString()));
+}
+
+// Replaces as the parser does, after working out the length of the result
+// from the number of matches: a result longer than `limit` is not built, and
+// `text` stays as it was.
+bool replaceWithin(QString& text, const QString& search, const QString& value, qsizetype limit)
+{
+    qsizetype matches = 0;
+    for (qsizetype at = text.indexOf(search); at >= 0;
+         at = text.indexOf(search, at + search.size()))
+        ++matches;
+    if (text.size() + matches * (value.size() - search.size()) > limit)
+        return false;
+    if (matches > 0)
+        text = parser.Replace(text, search, value);
+    return true;
+}
+
+std::optional<QString> fillTemplate(QString text, const PromptFields& fields,
+                                    const QString& promotion, const QString* angle, qsizetype limit)
+{
+    if (text.size() > limit || !replaceWithin(text, Prompts::Keyword, fields.mainKeyword, limit)
+        || (angle && !replaceWithin(text, Prompts::Angle, *angle, limit))
+        || !replaceWithin(text, Prompts::Words, fields.approxWords, limit)
+        || !replaceWithin(text, Prompts::Pro, promotion, limit))
+        return std::nullopt;
+    return text;
 }
 
 const QString keywordLabel = QStringLiteral("Keyword: ");
@@ -42,9 +65,36 @@ const QString blockEnd = QStringLiteral("\r\n\r\n");
 
 } // namespace
 
+QString Prompts::withCrLf(const QString& text)
+{
+    qsizetype lone = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        else if (c == u'\r' || c == u'\n')
+            ++lone;
+    }
+    if (lone == 0)
+        return text;
+    QString out;
+    out.reserve(text.size() + lone);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r' || c == u'\n') {
+            out += QStringLiteral("\r\n");
+            if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 QString angleOf(const QString& mainKeyword, const QString& keyword)
 {
-    return angleOfLowered(mainKeyword.toLower(), keyword);
+    return angleOfFolded(foldedForAngle(mainKeyword), keyword);
 }
 
 QString promotionText(const PromptFields& fields)
@@ -57,32 +107,52 @@ QString promotionText(const PromptFields& fields)
     return parser.Replace(sentence, Prompts::WhatItDoes, fields.description);
 }
 
-QString composePrompt(const PromptFields& fields, const QString& keyword)
+std::optional<QString> composePrompt(const PromptFields& fields, const QString& keyword,
+                                     qsizetype limit)
 {
     const QString angle = angleOf(fields.mainKeyword, keyword);
     const QString promotion = promotionText(fields);
     if (angle.isEmpty())
-        return fillTemplate(fields.topicTemplate, fields, promotion, nullptr);
-    return fillTemplate(fields.angleTemplate, fields, promotion, &angle);
+        return fillTemplate(fields.topicTemplate, fields, promotion, nullptr, limit);
+    return fillTemplate(fields.angleTemplate, fields, promotion, &angle, limit);
 }
 
-PromptComposer::PromptComposer(const PromptFields& fields)
-    : m_fields(fields)
-    , m_mainLower(fields.mainKeyword.toLower())
-    , m_promotion(promotionText(fields))
-    , m_topicPrompt(fillTemplate(fields.topicTemplate, fields, m_promotion, nullptr))
-    , m_angleWithKeyword(parser.Replace(fields.angleTemplate, Prompts::Keyword, fields.mainKeyword))
+QString composePrompt(const PromptFields& fields, const QString& keyword)
 {
+    return *composePrompt(fields, keyword, std::numeric_limits<qsizetype>::max());
+}
+
+PromptComposer::PromptComposer(const PromptFields& fields, qsizetype limit)
+    : m_fields(fields)
+    , m_limit(limit)
+    , m_mainLower(foldedForAngle(fields.mainKeyword))
+    , m_promotion(promotionText(fields))
+    , m_topicPrompt(fillTemplate(fields.topicTemplate, fields, m_promotion, nullptr, limit))
+    , m_topicLeaving(m_topicPrompt ? Prompts::withCrLf(*m_topicPrompt) : QString())
+{
+    QString withKeyword = fields.angleTemplate;
+    if (withKeyword.size() > limit
+        || !replaceWithin(withKeyword, Prompts::Keyword, fields.mainKeyword, limit))
+        return;
+    m_angleWithKeyword = withKeyword;
     // Cut where a left-to-right scan finds "#ANGLE#", as the replacement does.
-    const QString& text = m_angleWithKeyword;
+    // The pieces together are no longer than the limit, or no angle prompt fits.
+    const QString& text = withKeyword;
     qsizetype from = 0;
     for (;;) {
         const qsizetype at = text.indexOf(Prompts::Angle, from);
-        const QString piece = text.sliced(from, (at < 0 ? text.size() : at) - from);
-        QString filled = parser.Replace(piece, Prompts::Words, fields.approxWords);
-        filled = parser.Replace(filled, Prompts::Pro, m_promotion);
-        m_anglePiecesLength += filled.size();
-        m_anglePieces.push_back(std::move(filled));
+        QString piece = text.sliced(from, (at < 0 ? text.size() : at) - from);
+        const qsizetype room = limit - m_anglePiecesLength;
+        if (!replaceWithin(piece, Prompts::Words, fields.approxWords, room)
+            || !replaceWithin(piece, Prompts::Pro, m_promotion, room)) {
+            m_anglePieces.clear();
+            m_anglePiecesLeaving.clear();
+            return;
+        }
+        m_anglePiecesLength += piece.size();
+        m_anglePiecesLeaving.push_back(Prompts::withCrLf(piece));
+        m_anglePiecesLeavingLength += m_anglePiecesLeaving.back().size();
+        m_anglePieces.push_back(std::move(piece));
         if (at < 0)
             break;
         from = at + Prompts::Angle.size();
@@ -99,37 +169,58 @@ bool PromptComposer::insertsPlainly(const QString& angle)
     return true;
 }
 
-// Step by step, for an angle that may complete a placeholder of a later step.
-QString PromptComposer::slowAnglePrompt(const QString& angle) const
+// Whether the prepared pieces with `angle` between them make a prompt within the limit.
+bool PromptComposer::angleFits(const QString& angle) const
 {
-    QString text = parser.Replace(m_angleWithKeyword, Prompts::Angle, angle);
-    text = parser.Replace(text, Prompts::Words, m_fields.approxWords);
-    return parser.Replace(text, Prompts::Pro, m_promotion);
+    return !m_anglePieces.empty()
+           && m_anglePiecesLength + angle.size() * qsizetype(m_anglePieces.size() - 1) <= m_limit;
 }
 
-// Hands the prompt of `angle` to `put` piece by piece: the topic prompt, the
-// prepared pieces with the angle between them, or the prompt composed step by
-// step when the angle may complete a placeholder.
-template <typename Put> void PromptComposer::putPrompt(const QString& angle, Put&& put) const
+// Step by step, for an angle that may complete a placeholder of a later step.
+std::optional<QString> PromptComposer::slowAnglePrompt(const QString& angle) const
+{
+    if (!m_angleWithKeyword)
+        return std::nullopt;
+    QString text = *m_angleWithKeyword;
+    if (!replaceWithin(text, Prompts::Angle, angle, m_limit)
+        || !replaceWithin(text, Prompts::Words, m_fields.approxWords, m_limit)
+        || !replaceWithin(text, Prompts::Pro, m_promotion, m_limit))
+        return std::nullopt;
+    return text;
+}
+
+// Hands the prompt of `angle`, which must fit, to `put` piece by piece: the
+// topic prompt, the prepared pieces with the angle between them, or the prompt
+// composed step by step when the angle may complete a placeholder.
+template <typename Put>
+void PromptComposer::putPrompt(const QString& angle, bool leaving, Put&& put) const
 {
     if (angle.isEmpty()) {
-        put(QStringView(m_topicPrompt));
+        put(QStringView(leaving ? m_topicLeaving : *m_topicPrompt));
     } else if (!insertsPlainly(angle)) {
-        put(QStringView(slowAnglePrompt(angle)));
+        const QString prompt = *slowAnglePrompt(angle);
+        put(QStringView(leaving ? Prompts::withCrLf(prompt) : prompt));
     } else {
-        put(QStringView(m_anglePieces.front()));
-        for (size_t i = 1; i < m_anglePieces.size(); ++i) {
+        const std::vector<QString>& pieces = leaving ? m_anglePiecesLeaving : m_anglePieces;
+        put(QStringView(pieces.front()));
+        for (size_t i = 1; i < pieces.size(); ++i) {
             put(QStringView(angle));
-            put(QStringView(m_anglePieces[i]));
+            put(QStringView(pieces[i]));
         }
     }
 }
 
-QString PromptComposer::compose(const QString& keyword) const
+std::optional<QString> PromptComposer::compose(const QString& keyword) const
 {
+    const QString angle = angleOfFolded(m_mainLower, keyword);
+    if (angle.isEmpty())
+        return m_topicPrompt;
+    if (!insertsPlainly(angle))
+        return slowAnglePrompt(angle);
+    if (!angleFits(angle))
+        return std::nullopt;
     QString prompt;
-    putPrompt(angleOfLowered(m_mainLower, keyword),
-              [&prompt](QStringView piece) { prompt += piece; });
+    putPrompt(angle, false, [&prompt](QStringView piece) { prompt += piece; });
     return prompt;
 }
 
@@ -143,30 +234,36 @@ AllPrompts::AllPrompts(const PromptComposer& composer, const QStringList& keywor
     , m_keywords(keywords)
 {
     const PromptComposer& c = m_composer;
-    m_validUtf16 = QStringView(c.m_topicPrompt).isValidUtf16();
-    for (const QString& piece : c.m_anglePieces)
+    m_validUtf16 = QStringView(c.m_topicLeaving).isValidUtf16();
+    for (const QString& piece : c.m_anglePiecesLeaving)
         m_validUtf16 = m_validUtf16 && QStringView(piece).isValidUtf16();
 
     const qsizetype perBlock = keywordLabel.size() + promptLabel.size() + blockEnd.size();
     const qsizetype angleCount = qsizetype(c.m_anglePieces.size()) - 1;
     m_entries.reserve(size_t(keywords.size()));
     for (const QString& keyword : keywords) {
-        Entry entry{angleOfLowered(c.m_mainLower, keyword), Kind::Plain, 0};
+        Entry entry{angleOfFolded(c.m_mainLower, keyword), Kind::Plain, 0};
         qsizetype& promptSize = entry.promptSize;
         if (entry.value.isEmpty()) {
             entry.kind = Kind::Topic;
-            promptSize = c.m_topicPrompt.size();
+            m_fits = m_fits && c.m_topicPrompt.has_value();
+            promptSize = c.m_topicLeaving.size();
         } else if (PromptComposer::insertsPlainly(entry.value)) {
-            promptSize = c.m_anglePiecesLength + entry.value.size() * angleCount;
+            m_fits = m_fits && c.angleFits(entry.value);
+            promptSize = c.m_anglePiecesLeavingLength + entry.value.size() * angleCount;
         } else {
             // Only the angle is kept, and the prompt is composed again when the
             // text is written: a batch far beyond the copy bound must not hold
             // all of its prompts while it is measured.
-            const QString whole = c.slowAnglePrompt(entry.value);
+            const std::optional<QString> whole = c.slowAnglePrompt(entry.value);
             entry.kind = Kind::Whole;
-            promptSize = whole.size();
-            m_validUtf16 = m_validUtf16 && QStringView(whole).isValidUtf16();
+            m_fits = m_fits && whole.has_value();
+            const QString leaving = whole ? Prompts::withCrLf(*whole) : QString();
+            promptSize = leaving.size();
+            m_validUtf16 = m_validUtf16 && QStringView(leaving).isValidUtf16();
         }
+        if (!m_fits)
+            return;
         m_length += perBlock + keyword.size() + promptSize;
         m_validUtf16 = m_validUtf16 && QStringView(keyword).isValidUtf16()
                        && QStringView(entry.value).isValidUtf16();
@@ -190,7 +287,7 @@ QString AllPrompts::text() const
         put(keywordLabel);
         put(m_keywords.at(i));
         put(promptLabel);
-        c.putPrompt(m_entries[size_t(i)].value, put);
+        c.putPrompt(m_entries[size_t(i)].value, true, put);
         put(blockEnd);
     }
     Q_ASSERT(out == text.constData() + text.size());
@@ -220,10 +317,10 @@ QByteArray AllPrompts::utf8() const
     const QByteArray keywordLabel8 = keywordLabel.toUtf8();
     const QByteArray promptLabel8 = promptLabel.toUtf8();
     const QByteArray blockEnd8 = blockEnd.toUtf8();
-    const QByteArray topic8 = c.m_topicPrompt.toUtf8();
+    const QByteArray topic8 = c.m_topicLeaving.toUtf8();
     std::vector<QByteArray> pieces8;
     qsizetype piecesLength8 = 0;
-    for (const QString& piece : c.m_anglePieces) {
+    for (const QString& piece : c.m_anglePiecesLeaving) {
         pieces8.push_back(piece.toUtf8());
         piecesLength8 += pieces8.back().size();
     }
@@ -282,7 +379,7 @@ QByteArray AllPrompts::utf8() const
             break;
         }
         case Kind::Whole:
-            out = encoder.appendToBuffer(out, c.slowAnglePrompt(entry.value));
+            out = encoder.appendToBuffer(out, Prompts::withCrLf(*c.slowAnglePrompt(entry.value)));
             break;
         }
         put(blockEnd8);

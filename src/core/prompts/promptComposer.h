@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace Prompts {
@@ -24,6 +25,15 @@ inline const QString PromotionSentence = QStringLiteral(
 // What the entries of the prompt list add to their keyword.
 inline const QString EntrySuffix = QStringLiteral(" (click to see the prompt)");
 
+// The longest prompt the program builds, in UTF-16 units. Far beyond what an
+// AI chat takes, and small enough that no input can make a prompt exhaust
+// memory: its length is worked out before each step builds it.
+inline constexpr qsizetype MaxPromptChars = 16'000'000;
+
+// `text` with every line break (CR LF, a lone CR or LF) written as CR LF, the
+// form prompts leave the program in.
+QString withCrLf(const QString& text);
+
 } // namespace Prompts
 
 // Everything a prompt is composed from: the two templates and the main
@@ -42,7 +52,9 @@ struct PromptFields
 
 // What the keyword adds to the main keyword: the keyword in lower case with
 // every occurrence of the lower-cased main keyword removed, then without
-// leading and trailing blanks.
+// leading and trailing blanks. Both are first brought to Unicode normalization
+// form C, so an accent typed as a letter and a combining mark matches the same
+// accent typed as one letter.
 QString angleOf(const QString& mainKeyword, const QString& keyword);
 
 // The promotion sentence filled with the product fields, or the empty text
@@ -53,6 +65,11 @@ QString promotionText(const PromptFields& fields);
 // the order that defines the result.
 QString composePrompt(const PromptFields& fields, const QString& keyword);
 
+// The same, or nothing when the prompt would be longer than `limit`: each
+// step's length is worked out before the step is built.
+std::optional<QString> composePrompt(const PromptFields& fields, const QString& keyword,
+                                     qsizetype limit);
+
 class AllPrompts;
 
 // The same composition prepared once for a set of fields, for composing many
@@ -62,9 +79,11 @@ class AllPrompts;
 class PromptComposer
 {
 public:
-    explicit PromptComposer(const PromptFields& fields);
+    // Nothing longer than `limit` is built, now or later.
+    explicit PromptComposer(const PromptFields& fields, qsizetype limit = Prompts::MaxPromptChars);
 
-    QString compose(const QString& keyword) const;
+    // The prompt, or nothing when it would be longer than the limit.
+    std::optional<QString> compose(const QString& keyword) const;
 
     // The "Copy to Clipboard (All)" text of these keywords, worked out once
     // for its length and its text.
@@ -75,26 +94,37 @@ private:
     // The angle goes straight between the prepared pieces only when it cannot
     // take part in a later placeholder: it holds no '#' and no capital letter.
     static bool insertsPlainly(const QString& angle);
-    QString slowAnglePrompt(const QString& angle) const;
-    template <typename Put> void putPrompt(const QString& angle, Put&& put) const;
+    std::optional<QString> slowAnglePrompt(const QString& angle) const;
+    bool angleFits(const QString& angle) const;
+    // With `leaving`, the prompt as it leaves the program: with CR LF breaks.
+    template <typename Put> void putPrompt(const QString& angle, bool leaving, Put&& put) const;
 
     PromptFields m_fields;
+    qsizetype m_limit;
     QString m_mainLower;
     QString m_promotion;
-    QString m_topicPrompt;
-    QString m_angleWithKeyword;         // the angle template after "#KEYWORD#"
-    std::vector<QString> m_anglePieces; // ...cut at "#ANGLE#", the rest filled
+    std::optional<QString> m_topicPrompt; // nothing when longer than the limit
+    QString m_topicLeaving;
+    std::optional<QString> m_angleWithKeyword; // the angle template after "#KEYWORD#"
+    std::vector<QString> m_anglePieces;        // ...cut at "#ANGLE#", the rest filled
+    std::vector<QString> m_anglePiecesLeaving;
     qsizetype m_anglePiecesLength = 0;
+    qsizetype m_anglePiecesLeavingLength = 0;
 };
 
 // The "Copy to Clipboard (All)" text of a list of keywords: per keyword
-// "Keyword: " keyword CR LF "Prompt: " prompt CR LF CR LF. Each keyword's angle
+// "Keyword: " keyword CR LF "Prompt: " prompt CR LF CR LF, every line break of a
+// prompt written as CR LF. Each keyword's angle
 // is found once, when the list is planned; the length is then known before
 // any text is made, and the text is written straight into a buffer of that
 // size, as UTF-16 or as UTF-8.
 class AllPrompts
 {
 public:
+    // False when a prompt would be longer than the composer's limit; then
+    // nothing else may be asked.
+    bool fits() const { return m_fits; }
+
     // The length of the text in UTF-16 code units, as QString counts it.
     qsizetype length() const { return m_length; }
 
@@ -129,4 +159,5 @@ private:
     std::vector<Entry> m_entries;
     qsizetype m_length = 0;
     bool m_validUtf16 = true;
+    bool m_fits = true;
 };
