@@ -8,13 +8,6 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 SHOTS=$ROOT/build/e2e
-mkdir -p "$SHOTS"
-HOME=$(mktemp -d "${TMPDIR:-/tmp}/inkwright-home.XXXXXX")
-trap 'rm -rf "$HOME"' EXIT
-XDG_RUNTIME_DIR=$HOME/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-export ROOT SHOTS HOME XDG_RUNTIME_DIR QT_QPA_PLATFORM=xcb
-FOLDER=$HOME/Inkwright
 
 fail() {
     echo "end-to-end: $*" >&2
@@ -23,7 +16,7 @@ fail() {
 }
 keys() { xdotool key --delay 40 "$@"; }
 wait_for() { # NAME: the id of the shown window whose title matches NAME
-    for _ in $(seq 300); do
+    for _ in $(seq 600); do
         xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 && return 0
         sleep 0.1
     done
@@ -55,8 +48,21 @@ session() { # PROMOTE NAME: one run of ./scripts/run.sh; NAME-all and NAME-one a
     keys Tab Tab space # the prompt box, Close
     wait "$program" || fail "the program ended with an error (see $SHOTS/$2.log)"
 }
-export -f fail keys wait_for expect_clipboard session
-xvfb() { xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96 -noreset" bash -c "$1"; }
+if [ "${1:-}" = --session ]; then # a session on the X server that xvfb-run started
+    session "$2" "$3"
+    exit
+fi
+xvfb() { xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96 -noreset" "$0" --session "$@"; }
+
+mkdir -p "$SHOTS"
+# The build first, so that the sessions' ./scripts/run.sh finds it done.
+(cd "$ROOT" && cmake --preset release >/dev/null && cmake --build --preset release --target InkwrightPlus Inkwright)
+HOME=$(mktemp -d "${TMPDIR:-/tmp}/inkwright-home.XXXXXX")
+trap 'rm -rf "$HOME"' EXIT
+XDG_RUNTIME_DIR=$HOME/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export HOME XDG_RUNTIME_DIR QT_QPA_PLATFORM=xcb
+FOLDER=$HOME/Inkwright
 expected() { # NAME PRO TOPIC: the two clipboard texts of a session
     local angle=$'About herb garden, focus for beginners.\r\n'"$2"
     printf 'Keyword: %s\r\nPrompt: %s\r\n\r\n' 'herb garden for beginners' "$angle" 'Herb Garden' "$3" \
@@ -69,7 +75,7 @@ printf 'About #KEYWORD#. #PRO#Done.' >"$FOLDER/templates/topic.txt"
 printf 'About #KEYWORD#, focus #ANGLE#.\n#PRO#' >"$FOLDER/templates/topic-angle.txt"
 cp "$FOLDER/templates/topic-angle.txt" "$SHOTS/angle.txt"
 expected first '' 'About herb garden. Done.'
-xvfb 'session no first'
+xvfb no first
 
 # The user's own files, then a second build and install over them.
 printf '%s\r\n%s\r\n%s\r\n%s' 'Herb Guide' ebook 'Teaches herbs' 'a fourth line' >"$FOLDER/products/guide.txt"
@@ -77,7 +83,7 @@ printf 'Edited: #KEYWORD#. #PRO#Done.' >"$FOLDER/templates/topic.txt"
 cp "$FOLDER/products/guide.txt" "$SHOTS/guide.txt"
 pro="In the middle of the article begin preselling the following product: 'Herb Guide'. Product Format: ebook. What it does: Teaches herbs. "
 expected second "$pro" "Edited: herb garden. ${pro}Done."
-xvfb 'session yes second'
+xvfb yes second
 cmp -s "$FOLDER/products/guide.txt" "$SHOTS/guide.txt" || fail "the product record changed"
 [ "$(cat "$FOLDER/templates/topic.txt")" = 'Edited: #KEYWORD#. #PRO#Done.' ] || fail "the edited template was replaced"
 cmp -s "$FOLDER/templates/topic-angle.txt" "$SHOTS/angle.txt" || fail "the angle template was replaced"
