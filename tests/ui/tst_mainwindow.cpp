@@ -88,7 +88,21 @@ private Q_SLOTS:
         QVERIFY(check->isChecked() && c("cboPromoteProduct")->isEnabled());
         QTest::keyClick(check, Qt::Key_Space);
         QVERIFY(!check->isChecked() && !c("cboPromoteProduct")->isEnabled());
+        // The look: sizes by the kind of control, bold titles, grey hints, underlined links.
+        const auto font = [this](const char* name) {
+            const QFont f = c(name)->font();
+            return u"%1%2%3"_s.arg(f.pointSizeF())
+                .arg(f.bold() ? u" bold"_s : u""_s, f.underline() ? u" link"_s : u""_s);
+        };
+        QCOMPARE(
+            QStringList({font("Frame3"), font("Label9"), font("Label12"), font("txtMainKeyword"),
+                         font("lstPrompts"), font("Label7"), font("lblSaveasPDF")}),
+            (QStringList{u"9.75 bold"_s, u"9"_s, u"9 bold"_s, u"9.75"_s, u"9.75"_s, u"8.25"_s,
+                         u"9 link"_s}));
+        QCOMPARE(c("Label7")->palette().color(QPalette::WindowText), QColor(128, 128, 128));
         // Keyword Ideas opens its address on click, Space and Enter; Close ends the window.
+        QTest::mousePress(c("lblPicKeywords"), Qt::LeftButton);
+        QTest::mouseRelease(c("lblPicKeywords"), Qt::LeftButton, {}, QPoint(-5, -5)); // slipped off
         QTest::mousePress(c("lblPicKeywords"), Qt::LeftButton);
         QVERIFY(boxes->addresses.isEmpty()); // a click is complete only on release
         QTest::mouseRelease(c("lblPicKeywords"), Qt::LeftButton);
