@@ -4,6 +4,7 @@
 
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -92,6 +93,21 @@ QString Prompts::withCrLf(const QString& text)
     return out;
 }
 
+BlockLayout BlockLayout::copyAll()
+{
+    return BlockLayout{keywordLabel.toUtf8(), promptLabel.toUtf8(), blockEnd.toUtf8()};
+}
+
+void Utf8Sink::put(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    if (end - next < bytes.size())
+        makeRoom(bytes.size());
+    std::memcpy(next, bytes.data(), size_t(bytes.size()));
+    next += bytes.size();
+}
+
 QString angleOf(const QString& mainKeyword, const QString& keyword)
 {
     return angleOfFolded(foldedForAngle(mainKeyword), keyword);
@@ -163,7 +179,7 @@ bool PromptComposer::insertsPlainly(const QString& angle)
 {
     for (const QChar c : angle) {
         const char16_t u = c.unicode();
-        if (u == u'#' || (u >= u'A' && u <= u'Z'))
+        if (u == u'#' || (u >= u'A' && u <= u'Z') || u == u'\r' || u == u'\n')
             return false;
     }
     return true;
@@ -309,34 +325,192 @@ qsizetype utf8Bound(QStringView text)
     return bytes;
 }
 
+// A sink that keeps the whole text in one buffer, made as large as asked.
+class BufferSink final : public Utf8Sink
+{
+public:
+    explicit BufferSink(qsizetype capacity)
+        : m_bytes(capacity, Qt::Uninitialized)
+    {
+        next = m_bytes.data();
+        end = next + m_bytes.size();
+    }
+
+    void makeRoom(qsizetype bytes) override
+    {
+        const qsizetype used = next - m_bytes.data();
+        m_bytes.resize(std::max(used + bytes, 2 * m_bytes.size()));
+        next = m_bytes.data() + used;
+        end = m_bytes.data() + m_bytes.size();
+    }
+
+    bool blockWritten(qsizetype, qsizetype) override { return true; }
+
+    QByteArray take()
+    {
+        m_bytes.truncate(next - m_bytes.data());
+        return std::move(m_bytes);
+    }
+
+private:
+    QByteArray m_bytes;
+};
+
 } // namespace
+
+// Writes keyword blocks in a layout as UTF-8, their prompts as they leave the
+// program. The prepared prompt pieces are escaped and encoded once; a block
+// then costs its keyword and its angle.
+class Utf8Blocks
+{
+public:
+    Utf8Blocks(const PromptComposer& composer, const BlockLayout& layout)
+        : m_composer(composer)
+        , m_layout(layout)
+    {
+        m_topic = prepared(composer.m_topicLeaving, &m_topicEscaped);
+        for (const QString& piece : composer.m_anglePiecesLeaving) {
+            bool escaped = false;
+            m_pieces.push_back(prepared(piece, &escaped));
+            m_piecesBytes += m_pieces.back().size();
+            m_piecesEscaped = m_piecesEscaped || escaped;
+            m_piecesValid = m_piecesValid && QStringView(piece).isValidUtf16();
+        }
+    }
+
+    qsizetype topicBytes() const { return m_topic.size(); }
+    qsizetype piecesBytes() const { return m_piecesBytes; }
+
+    // False, writing nothing, when the prompt would be longer than the limit.
+    bool write(Utf8Sink& sink, const QString& keyword, const QString& angle)
+    {
+        const PromptComposer& c = m_composer;
+        const bool plain = !angle.isEmpty() && PromptComposer::insertsPlainly(angle);
+        std::optional<QString> whole;
+        if (!angle.isEmpty() && !plain)
+            whole = c.slowAnglePrompt(angle);
+        const bool fits = angle.isEmpty() ? c.m_topicPrompt.has_value()
+                          : plain         ? c.angleFits(angle)
+                                          : whole.has_value();
+        if (!fits)
+            return false;
+        sink.put(m_layout.beforeKeyword);
+        field(sink, keyword);
+        sink.put(m_layout.betweenFields);
+        if (angle.isEmpty()) {
+            quote(sink, m_topicEscaped);
+            sink.put(m_topic);
+            quote(sink, m_topicEscaped);
+        } else if (plain && m_piecesValid && QStringView(angle).isValidUtf16()) {
+            // The pieces are valid UTF-16 on their own, so encoding them one
+            // by one gives the encoding of the whole prompt.
+            const bool escaped = needsEscape(angle);
+            const bool quoted = escaped || m_piecesEscaped;
+            encodeTo(m_angle, escaped ? m_layout.escape(angle) : angle);
+            quote(sink, quoted);
+            sink.put(m_pieces.front());
+            for (size_t i = 1; i < m_pieces.size(); ++i) {
+                sink.put(m_angle);
+                sink.put(m_pieces[i]);
+            }
+            quote(sink, quoted);
+        } else if (plain) {
+            QString prompt;
+            c.putPrompt(angle, true, [&prompt](QStringView piece) { prompt += piece; });
+            field(sink, prompt);
+        } else {
+            field(sink, Prompts::withCrLf(*whole));
+        }
+        sink.put(m_layout.afterPrompt);
+        return true;
+    }
+
+private:
+    bool needsEscape(QStringView text) const
+    {
+        return m_layout.needsEscape && m_layout.needsEscape(text);
+    }
+
+    void quote(Utf8Sink& sink, bool escaped) const
+    {
+        if (escaped && m_layout.quoteEscaped)
+            sink.put("\"");
+    }
+
+    void encodeTo(QByteArray& bytes, QStringView text)
+    {
+        bytes.resize(3 * text.size());
+        bytes.truncate(m_encoder.appendToBuffer(bytes.data(), text) - bytes.constData());
+    }
+
+    QByteArray prepared(QStringView text, bool* escaped)
+    {
+        *escaped = needsEscape(text);
+        QByteArray bytes;
+        encodeTo(bytes, *escaped ? QStringView(m_layout.escape(text)) : text);
+        return bytes;
+    }
+
+    void field(Utf8Sink& sink, QStringView text)
+    {
+        const bool escaped = needsEscape(text);
+        const QString escapedText = escaped ? m_layout.escape(text) : QString();
+        const QStringView out = escaped ? QStringView(escapedText) : text;
+        quote(sink, escaped);
+        if (sink.end - sink.next < 3 * out.size())
+            sink.makeRoom(3 * out.size());
+        sink.next = m_encoder.appendToBuffer(sink.next, out);
+        quote(sink, escaped);
+    }
+
+    const PromptComposer& m_composer;
+    const BlockLayout& m_layout;
+    // Stateless: a lone surrogate at the end of one text becomes U+FFFD
+    // instead of waiting for the next text.
+    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
+    QByteArray m_topic;
+    bool m_topicEscaped = false;
+    std::vector<QByteArray> m_pieces;
+    qsizetype m_piecesBytes = 0;
+    bool m_piecesEscaped = false;
+    bool m_piecesValid = true;
+    QByteArray m_angle;
+};
+
+PromptComposer::WriteEnd PromptComposer::writeUtf8(const QStringList& keywords,
+                                                   const BlockLayout& layout, Utf8Sink& sink) const
+{
+    Utf8Blocks blocks(*this, layout);
+    const qsizetype total = keywords.size();
+    for (qsizetype i = 0; i < total; ++i) {
+        const QString& keyword = keywords.at(i);
+        if (!blocks.write(sink, keyword, angleOfFolded(m_mainLower, keyword)))
+            return WriteEnd::TooLong;
+        if (!sink.blockWritten(i + 1, total))
+            return WriteEnd::Stopped;
+    }
+    return WriteEnd::Done;
+}
 
 QByteArray AllPrompts::utf8() const
 {
-    const PromptComposer& c = m_composer;
-    const QByteArray keywordLabel8 = keywordLabel.toUtf8();
-    const QByteArray promptLabel8 = promptLabel.toUtf8();
-    const QByteArray blockEnd8 = blockEnd.toUtf8();
-    const QByteArray topic8 = c.m_topicLeaving.toUtf8();
-    std::vector<QByteArray> pieces8;
-    qsizetype piecesLength8 = 0;
-    for (const QString& piece : c.m_anglePiecesLeaving) {
-        pieces8.push_back(piece.toUtf8());
-        piecesLength8 += pieces8.back().size();
-    }
-    const qsizetype angleCount = qsizetype(pieces8.size()) - 1;
+    const BlockLayout layout = BlockLayout::copyAll();
+    Utf8Blocks blocks(m_composer, layout);
+    const qsizetype perBlock =
+        layout.beforeKeyword.size() + layout.betweenFields.size() + layout.afterPrompt.size();
+    const qsizetype angleCount = qsizetype(m_composer.m_anglePieces.size()) - 1;
 
+    // The buffer is made once, for the most bytes the text can take.
     qsizetype bound = 0;
     for (qsizetype i = 0; i < m_keywords.size(); ++i) {
         const Entry& entry = m_entries[size_t(i)];
-        bound += keywordLabel8.size() + promptLabel8.size() + blockEnd8.size()
-                 + utf8Bound(m_keywords.at(i));
+        bound += perBlock + utf8Bound(m_keywords.at(i));
         switch (entry.kind) {
         case Kind::Topic:
-            bound += topic8.size();
+            bound += blocks.topicBytes();
             break;
         case Kind::Plain:
-            bound += piecesLength8 + utf8Bound(entry.value) * angleCount;
+            bound += blocks.piecesBytes() + utf8Bound(entry.value) * angleCount;
             break;
         case Kind::Whole:
             bound += 3 * entry.promptSize; // no UTF-16 unit takes more than three bytes
@@ -344,46 +518,8 @@ QByteArray AllPrompts::utf8() const
         }
     }
 
-    QByteArray bytes(bound, Qt::Uninitialized);
-    char* out = bytes.data();
-    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
-    const auto put = [&out](const QByteArray& piece) {
-        std::memcpy(out, piece.constData(), size_t(piece.size()));
-        out += piece.size();
-    };
-    for (qsizetype i = 0; i < m_keywords.size(); ++i) {
-        const Entry& entry = m_entries[size_t(i)];
-        put(keywordLabel8);
-        out = encoder.appendToBuffer(out, m_keywords.at(i));
-        put(promptLabel8);
-        switch (entry.kind) {
-        case Kind::Topic:
-            put(topic8);
-            break;
-        case Kind::Plain: {
-            put(pieces8.front());
-            // The angle is encoded once and then copied where it recurs.
-            const char* angle = nullptr;
-            size_t angleBytes = 0;
-            for (size_t piece = 1; piece < pieces8.size(); ++piece) {
-                if (!angle) {
-                    angle = out;
-                    out = encoder.appendToBuffer(out, entry.value);
-                    angleBytes = size_t(out - angle);
-                } else {
-                    std::memcpy(out, angle, angleBytes);
-                    out += angleBytes;
-                }
-                put(pieces8[piece]);
-            }
-            break;
-        }
-        case Kind::Whole:
-            out = encoder.appendToBuffer(out, Prompts::withCrLf(*c.slowAnglePrompt(entry.value)));
-            break;
-        }
-        put(blockEnd8);
-    }
-    bytes.truncate(out - bytes.constData());
-    return bytes;
+    BufferSink sink(bound);
+    for (qsizetype i = 0; i < m_keywords.size(); ++i)
+        blocks.write(sink, m_keywords.at(i), m_entries[size_t(i)].value);
+    return sink.take();
 }

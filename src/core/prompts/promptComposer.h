@@ -70,6 +70,44 @@ QString composePrompt(const PromptFields& fields, const QString& keyword);
 std::optional<QString> composePrompt(const PromptFields& fields, const QString& keyword,
                                      qsizetype limit);
 
+// How a batch's prompts are laid out as UTF-8 text: the bytes before each
+// keyword, between the keyword and its prompt and after the prompt, and how
+// the text of a field is escaped. Escaping must work character by character,
+// so that a text escaped in pieces equals the whole text escaped.
+struct BlockLayout
+{
+    QByteArray beforeKeyword;
+    QByteArray betweenFields;
+    QByteArray afterPrompt;
+    // Whether a field's text needs `escape`; none when null.
+    bool (*needsEscape)(QStringView text) = nullptr;
+    QString (*escape)(QStringView text) = nullptr;
+    // A field that needed escaping is also put between double quotes.
+    bool quoteEscaped = false;
+
+    // "Keyword: " keyword CR LF "Prompt: " prompt CR LF CR LF, nothing escaped.
+    static BlockLayout copyAll();
+};
+
+// Receives UTF-8 text in pieces. A writer puts its bytes at `next` and never
+// past `end`, after asking makeRoom() for the room it needs.
+class Utf8Sink
+{
+public:
+    virtual ~Utf8Sink() = default;
+
+    // Makes room for at least `bytes` bytes at `next`.
+    virtual void makeRoom(qsizetype bytes) = 0;
+    // Told after each keyword's block, with the number of blocks written and
+    // the number in all; false stops the writing.
+    virtual bool blockWritten(qsizetype written, qsizetype total) = 0;
+
+    void put(QByteArrayView bytes);
+
+    char* next = nullptr;
+    char* end = nullptr;
+};
+
 class AllPrompts;
 
 // The same composition prepared once for a set of fields, for composing many
@@ -89,10 +127,27 @@ public:
     // for its length and its text.
     AllPrompts allPrompts(const QStringList& keywords) const;
 
+    // The blocks of `keywords` in `layout`, as UTF-8, their prompts as they
+    // leave the program (with CR LF breaks), handed to `sink` block by block.
+    // Each keyword's angle is worked out as its block is written, so nothing
+    // is kept per keyword: memory does not grow with the batch. A lone
+    // surrogate is written as U+FFFD. Ends at the first prompt longer than
+    // the limit, or when the sink stops the writing.
+    enum class WriteEnd
+    {
+        Done,
+        Stopped,
+        TooLong
+    };
+    WriteEnd writeUtf8(const QStringList& keywords, const BlockLayout& layout,
+                       Utf8Sink& sink) const;
+
 private:
     friend class AllPrompts;
+    friend class Utf8Blocks;
     // The angle goes straight between the prepared pieces only when it cannot
-    // take part in a later placeholder: it holds no '#' and no capital letter.
+    // take part in a later placeholder (it holds no '#' and no capital letter)
+    // and cannot complete a line break of a piece (it holds no CR or LF).
     static bool insertsPlainly(const QString& angle);
     std::optional<QString> slowAnglePrompt(const QString& angle) const;
     bool angleFits(const QString& angle) const;
@@ -134,7 +189,8 @@ public:
     // cannot carry: utf8() would then not decode back to text().
     bool isValidUtf16() const { return m_validUtf16; }
 
-    // The text encoded as UTF-8 (exact when isValidUtf16()).
+    // The text encoded as UTF-8 (exact when isValidUtf16(); a lone surrogate
+    // becomes U+FFFD).
     QByteArray utf8() const;
 
 private:

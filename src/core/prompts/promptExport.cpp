@@ -1,0 +1,207 @@
+#include "promptExport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QSaveFile>
+
+namespace PromptExport {
+
+namespace {
+
+// The bytes gathered before they go to the device in one write.
+constexpr qsizetype ChunkBytes = qsizetype(1) << 20;
+// Progress is told each time this many more prompts are written.
+constexpr qsizetype ProgressEvery = 4096;
+
+bool csvNeedsQuotes(QStringView text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u',' || u == u'"' || u == u'\r' || u == u'\n')
+            return true;
+    }
+    return false;
+}
+
+QString csvEscape(QStringView text)
+{
+    QString escaped = text.toString();
+    return escaped.replace(u'"', QStringLiteral("\"\""));
+}
+
+bool jsonNeedsEscape(QStringView text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == u'"' || u == u'\\')
+            return true;
+    }
+    return false;
+}
+
+QString jsonEscape(QStringView text)
+{
+    QString escaped;
+    escaped.reserve(text.size() + 16);
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'"' || u == u'\\')
+            escaped.append(u'\\').append(c);
+        else if (u == u'\n')
+            escaped += QStringLiteral("\\n");
+        else if (u == u'\r')
+            escaped += QStringLiteral("\\r");
+        else if (u == u'\t')
+            escaped += QStringLiteral("\\t");
+        else if (u < 0x20)
+            escaped += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+BlockLayout layoutOf(Format format)
+{
+    switch (format) {
+    case Format::Csv:
+        return BlockLayout{{}, ",", "\r\n", csvNeedsQuotes, csvEscape, true};
+    case Format::JsonLines:
+        return BlockLayout{"{\"keyword\": \"", "\", \"prompt\": \"", "\"}\n",
+                           jsonNeedsEscape,    jsonEscape,           false};
+    case Format::Text:
+        break;
+    }
+    return BlockLayout::copyAll();
+}
+
+// What comes before the first block.
+QByteArrayView headerOf(Format format)
+{
+    return format == Format::Csv ? QByteArrayView("\xEF\xBB\xBFkeyword,prompt\r\n")
+                                 : QByteArrayView();
+}
+
+// Gathers the text in a buffer of about a megabyte and writes it to the
+// device each time the buffer is full. After a failed write the rest of the
+// text is dropped unwritten and the writing stops at the next block.
+class DeviceSink final : public Utf8Sink
+{
+public:
+    DeviceSink(QIODevice& device, const Progress& progress)
+        : m_device(device)
+        , m_progress(progress)
+        , m_buffer(ChunkBytes, Qt::Uninitialized)
+    {
+        next = m_buffer.data();
+        end = next + m_buffer.size();
+    }
+
+    void makeRoom(qsizetype bytes) override
+    {
+        flush();
+        // A prompt larger than the buffer gets a buffer of its size.
+        if (bytes > m_buffer.size()) {
+            m_buffer.resize(bytes);
+            next = m_buffer.data();
+            end = next + m_buffer.size();
+        }
+    }
+
+    bool blockWritten(qsizetype written, qsizetype total) override
+    {
+        if (!m_outcome.error.isEmpty())
+            return false;
+        if (m_progress && written % ProgressEvery == 0 && !m_progress(written, total)) {
+            m_outcome.result = Outcome::Cancelled;
+            return false;
+        }
+        return true;
+    }
+
+    // What became of the writing; the rest of the text is written only when
+    // it went to its end.
+    Outcome finish(PromptComposer::WriteEnd ended)
+    {
+        if (ended == PromptComposer::WriteEnd::TooLong)
+            m_outcome.result = Outcome::TooLong;
+        if (m_outcome.result == Outcome::Written)
+            flush();
+        if (m_outcome.result == Outcome::Written && !m_outcome.error.isEmpty())
+            m_outcome.result = Outcome::Failed;
+        return m_outcome;
+    }
+
+private:
+    void flush()
+    {
+        const qsizetype used = next - m_buffer.constData();
+        if (used > 0 && m_outcome.error.isEmpty()
+            && m_device.write(m_buffer.constData(), used) != used) {
+            m_outcome.error = m_device.errorString();
+        }
+        next = m_buffer.data();
+    }
+
+    QIODevice& m_device;
+    const Progress& m_progress;
+    QByteArray m_buffer;
+    Outcome m_outcome;
+};
+
+} // namespace
+
+std::optional<Format> formatNamed(QStringView name)
+{
+    if (name.compare(u"txt", Qt::CaseInsensitive) == 0)
+        return Format::Text;
+    if (name.compare(u"csv", Qt::CaseInsensitive) == 0)
+        return Format::Csv;
+    if (name.compare(u"jsonl", Qt::CaseInsensitive) == 0)
+        return Format::JsonLines;
+    return std::nullopt;
+}
+
+Format formatOfFile(const QString& path)
+{
+    return formatNamed(QFileInfo(path).suffix()).value_or(Format::Text);
+}
+
+QString fileFilters()
+{
+    return QStringLiteral("Text files (*.txt);;CSV files (*.csv);;JSON Lines files (*.jsonl)");
+}
+
+Outcome write(QIODevice& device, const PromptFields& fields, const QStringList& keywords,
+              Format format, const Progress& progress)
+{
+    DeviceSink sink(device, progress);
+    sink.put(headerOf(format));
+    return sink.finish(PromptComposer(fields).writeUtf8(keywords, layoutOf(format), sink));
+}
+
+Outcome writeFile(const QString& path, const PromptFields& fields, const QStringList& keywords,
+                  Format format, const Progress& progress)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        QFile device(path);
+        if (!device.open(QIODevice::WriteOnly))
+            return Outcome{Outcome::Failed, device.errorString()};
+        return write(device, fields, keywords, format, progress);
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Outcome{Outcome::Failed, file.errorString()};
+    Outcome outcome = write(file, fields, keywords, format, progress);
+    // The buffered bytes are flushed before commit(), which does not notice a
+    // flush that wrote only part of them.
+    if (outcome.result == Outcome::Written && (!file.flush() || !file.commit()))
+        outcome = Outcome{Outcome::Failed, file.errorString()};
+    if (outcome.result != Outcome::Written)
+        file.cancelWriting();
+    return outcome;
+}
+
+} // namespace PromptExport

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "promptComposer.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class QIODevice;
+
+// Export of a batch's prompts to a file, in UTF-8, streamed in chunks: the
+// memory it takes does not grow with the number of prompts. The prompts are
+// composed exactly as "Copy to Clipboard (All)" composes them, every line
+// break of a prompt written as CR LF.
+namespace PromptExport {
+
+enum class Format
+{
+    Text,      // .txt: the "Copy to Clipboard (All)" text
+    Csv,       // .csv: RFC 4180, header "keyword,prompt", with a byte-order mark
+    JsonLines, // .jsonl: {"keyword": ..., "prompt": ...} per line
+};
+
+// The format named "txt", "csv" or "jsonl" (in any letter case).
+std::optional<Format> formatNamed(QStringView name);
+
+// The format of a file name's extension; Text for any other extension.
+Format formatOfFile(const QString& path);
+
+// The filters of a save dialog, one per format, the text file first.
+QString fileFilters();
+
+// Told the number of prompts written and the number in all, every few
+// thousand prompts; returning false cancels the export.
+using Progress = std::function<bool(qsizetype written, qsizetype total)>;
+
+struct Outcome
+{
+    enum Result
+    {
+        Written,
+        Cancelled,
+        Failed,
+        TooLong // a prompt would be longer than Prompts::MaxPromptChars
+    };
+    Result result = Written;
+    QString error; // why it failed, in the system's words
+};
+
+// Writes the prompts of `keywords` composed from `fields` to an open device.
+Outcome write(QIODevice& device, const PromptFields& fields, const QStringList& keywords,
+              Format format, const Progress& progress = {});
+
+// Writes them to the file at `path` through a temporary file that replaces
+// the file only once everything is written: a failed or cancelled export
+// leaves no file, and an existing file untouched. A device such as
+// /dev/stdout is written directly.
+Outcome writeFile(const QString& path, const PromptFields& fields, const QStringList& keywords,
+                  Format format, const Progress& progress = {});
+
+} // namespace PromptExport
