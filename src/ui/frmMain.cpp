@@ -4,13 +4,19 @@
 #include "inkwrightConfig.h"
 #include "modGeneral.h"
 #include "prompts/batchRules.h"
+#include "prompts/promptExport.h"
 #include "prompts/promptListModel.h"
 #include "ui_frmMain.h"
 #include "uiLook.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QStandardPaths>
 #include <QTextDocument>
 
 namespace {
@@ -101,6 +107,25 @@ frmMain::frmMain(bool fullEdition, const QString& programFolder, QWidget* parent
             &frmMain::lstPrompts_Click);
     connect(ui->lblCopyToClipboard, &LinkLabel::clicked, this, &frmMain::lblCopyToClipboard_Click);
     connect(ui->lblSaveasPDF, &LinkLabel::clicked, this, &frmMain::lblSaveasPDF_Click);
+
+    // The prompt list's menu, opened with a right click or the menu key. Its
+    // Copy Prompt answers Ctrl+C in the list; Export answers Ctrl+S anywhere
+    // in the window.
+    const auto addListAction = [this](const QString& text, const QKeySequence& keys,
+                                      Qt::ShortcutContext context, void (frmMain::*handler)()) {
+        auto* action = new QAction(text, ui->lstPrompts);
+        action->setShortcut(keys);
+        action->setShortcutContext(context);
+        connect(action, &QAction::triggered, this, handler);
+        ui->lstPrompts->addAction(action);
+    };
+    addListAction(QStringLiteral("Copy Prompt"), QKeySequence::Copy, Qt::WidgetShortcut,
+                  &frmMain::lblCopyToClipboard_Click);
+    addListAction(QStringLiteral("Copy All Prompts"), QKeySequence(), Qt::WidgetShortcut,
+                  &frmMain::lblSaveasPDF_Click);
+    addListAction(QStringLiteral("Export All Prompts..."), QKeySequence::Save, Qt::WindowShortcut,
+                  &frmMain::mnuExportAll_Click);
+    ui->lstPrompts->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     Form_Load(fullEdition);
 }
@@ -273,6 +298,51 @@ void frmMain::lblSaveasPDF_Click()
     if (refusal)
         return refuse(*refusal);
     say(QStringLiteral("Done"), QStringLiteral("Done. Prompts copied to clipboard."));
+}
+
+// ---- The export of all prompts to a file
+
+void frmMain::mnuExportAll_Click()
+{
+    if (m_promptModel->rowCount() == 0)
+        return refuse(BatchRules::noBatch());
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString path = modGeneral::SaveFileName(this, QStringLiteral("Export All Prompts"),
+                                            QDir(folder).filePath(QStringLiteral("prompts.txt")),
+                                            PromptExport::fileFilters());
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".txt");
+
+    // The dialog shows itself only when the export takes longer than a
+    // moment; once shown it is modal, and setValue() lets it handle events.
+    QProgressDialog progress(QStringLiteral("Exporting prompts..."), QStringLiteral("Cancel"), 0,
+                             1000, this);
+    progress.setWindowTitle(QStringLiteral("Export"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoReset(false);
+    const PromptExport::Outcome outcome = PromptExport::writeFile(
+        path, currentFields(), lstKeywords.items, PromptExport::formatOfFile(path),
+        [&progress](qsizetype written, qsizetype total) {
+            progress.setValue(int(written * 1000 / total));
+            return !progress.wasCanceled();
+        });
+    progress.close();
+
+    const QString shown = DataPaths::forDisplay(path);
+    switch (outcome.result) {
+    case PromptExport::Outcome::Written:
+        return say(QStringLiteral("Done"),
+                   QStringLiteral("Done. Prompts exported to %1.").arg(shown));
+    case PromptExport::Outcome::Cancelled:
+        return refuse(BatchRules::exportCancelled());
+    case PromptExport::Outcome::Failed:
+        return refuse(BatchRules::exportFailed(shown, outcome.error));
+    case PromptExport::Outcome::TooLong:
+        return refuse(BatchRules::promptTooLong());
+    }
 }
 
 // ---- The product box and the product manager

@@ -26,6 +26,7 @@ struct Refusal;
 //   the templates and the composition of one prompt;
 //   the batch and the prompt list;
 //   the two clipboard copies;
+//   the prompt list's menu and the export of all prompts to a file;
 //   the product box, the promoted product and the way into the product manager.
 class frmMain final : public QWidget
 {
@@ -81,6 +82,7 @@ private:
     void lstPrompts_Click(const QItemSelection& selected);
     void lblCopyToClipboard_Click();
     void lblSaveasPDF_Click();
+    void mnuExportAll_Click();
 
     std::unique_ptr<Ui::frmMain> ui;
     DataPaths m_paths;

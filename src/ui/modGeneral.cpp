@@ -1,6 +1,7 @@
 #include "modGeneral.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -9,6 +10,7 @@ namespace modGeneral {
 namespace {
 MessageBoxHandler messageBoxHandler;
 OpenDocumentHandler openDocumentHandler;
+SaveFileNameHandler saveFileNameHandler;
 } // namespace
 
 void setMessageBoxHandler(MessageBoxHandler handler)
@@ -19,6 +21,11 @@ void setMessageBoxHandler(MessageBoxHandler handler)
 void setOpenDocumentHandler(OpenDocumentHandler handler)
 {
     openDocumentHandler = std::move(handler);
+}
+
+void setSaveFileNameHandler(SaveFileNameHandler handler)
+{
+    saveFileNameHandler = std::move(handler);
 }
 
 int MsgBox(QWidget* parent, const QString& text, int style, const QString& title)
@@ -48,6 +55,14 @@ void OpenDocument(const QString& address)
         return;
     }
     QDesktopServices::openUrl(QUrl::fromUserInput(address));
+}
+
+QString SaveFileName(QWidget* parent, const QString& title, const QString& suggestedName,
+                     const QString& filters)
+{
+    if (saveFileNameHandler)
+        return saveFileNameHandler(SaveFileNameCall{title, suggestedName, filters});
+    return QFileDialog::getSaveFileName(parent, title, suggestedName, filters);
 }
 
 } // namespace modGeneral

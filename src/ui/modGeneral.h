@@ -6,9 +6,10 @@
 
 class QWidget;
 
-// The program's one door to modal message boxes and to the platform's opener
-// of documents and web addresses. Nothing else in the program shows a message
-// box or opens an address, so tests can answer and observe both here.
+// The program's one door to modal message boxes, file dialogs and the
+// platform's opener of documents and web addresses. Nothing else in the
+// program shows a message box or a file dialog or opens an address, so tests
+// can answer and observe them all here.
 namespace modGeneral {
 
 // Style values of a message box.
@@ -36,6 +37,12 @@ int MsgBox(QWidget* parent, const QString& text, int style, const QString& title
 // does not look at the outcome.
 void OpenDocument(const QString& address);
 
+// Asks for the name of a file to write, starting from `suggestedName` and
+// offering `filters` ("Text files (*.txt);;CSV files (*.csv)"). The empty
+// text when the user cancels.
+QString SaveFileName(QWidget* parent, const QString& title, const QString& suggestedName,
+                     const QString& filters);
+
 // What a message box showed, for anyone who answers in its place.
 struct MessageBoxCall
 {
@@ -52,5 +59,15 @@ void setMessageBoxHandler(MessageBoxHandler handler);
 
 using OpenDocumentHandler = std::function<void(const QString&)>;
 void setOpenDocumentHandler(OpenDocumentHandler handler);
+
+// What a save dialog offered; the handler's return value is the file chosen.
+struct SaveFileNameCall
+{
+    QString title;
+    QString suggestedName;
+    QString filters;
+};
+using SaveFileNameHandler = std::function<QString(const SaveFileNameCall&)>;
+void setSaveFileNameHandler(SaveFileNameHandler handler);
 
 } // namespace modGeneral

@@ -76,6 +76,20 @@ Refusal promptTooLong()
                        .arg(Prompts::MaxPromptChars / 1'000'000)};
 }
 
+Refusal exportFailed(const QString& file, const QString& reason)
+{
+    return Refusal{QStringLiteral("Error"),
+                   QStringLiteral("The prompts could not be exported to %1 (%2). No file was "
+                                  "written.")
+                       .arg(file, reason)};
+}
+
+Refusal exportCancelled()
+{
+    return Refusal{QStringLiteral("Export"),
+                   QStringLiteral("Export cancelled. No file was written.")};
+}
+
 Verdict checkCopyLength(qsizetype length)
 {
     if (length <= MaxCopyChars)

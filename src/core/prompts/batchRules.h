@@ -49,6 +49,12 @@ Refusal nothingToCopy();
 // A prompt would be longer than Prompts::MaxPromptChars.
 Refusal promptTooLong();
 
+// An export that could not write `file` (as shown to the user) for `reason`.
+Refusal exportFailed(const QString& file, const QString& reason);
+
+// An export the user cancelled.
+Refusal exportCancelled();
+
 // The largest text that goes on the clipboard at once, in UTF-16 units.
 inline constexpr qsizetype MaxCopyChars = qsizetype(256) * 1024 * 1024;
 
