@@ -1,0 +1,180 @@
+// inkwright-batch: the prompts of a keyword list, composed from the same
+// templates and product records as the windows, written as text, CSV or JSON
+// Lines. Its output is byte for byte what "Export All Prompts..." writes.
+#include "catalogue/productCatalogue.h"
+#include "components/dataPaths.h"
+#include "components/tsFile.h"
+#include "components/tsTools.h"
+#include "inkwrightConfig.h"
+#include "prompts/batchRules.h"
+#include "prompts/promptExport.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum ExitCode { Success = 0, DataError = 1, UsageError = 2 };
+
+// One line on standard error.
+int fail(int code, const QString& message)
+{
+    std::fprintf(stderr, "inkwright-batch: %s\n", qUtf8Printable(message));
+    return code;
+}
+
+// The whole text of the keyword file, or of standard input for "-", decoded
+// as the program decodes every file it reads.
+bool readKeywordText(const QString& path, QString& text, QString& error)
+{
+    QFile file;
+    bool opened = false;
+    if (path == u"-") {
+        opened = file.open(0, QIODevice::ReadOnly);
+    } else if (QFileInfo(path).isDir()) {
+        error = u"it is a folder"_s;
+        return false;
+    } else {
+        file.setFileName(path);
+        opened = file.open(QIODevice::ReadOnly);
+    }
+    QByteArray bytes;
+    if (opened)
+        bytes = file.readAll();
+    if (!opened || file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        return false;
+    }
+    text = tsFile::decodeText(bytes);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"inkwright-batch"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(INKWRIGHT_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Writes an article-writing prompt for every keyword of a list, from the templates and "
+        "products of the program folder, as text, CSV or JSON Lines."_s);
+    const QCommandLineOption mainOption(u"main"_s, u"The main keyword (required)."_s, u"TEXT"_s);
+    const QCommandLineOption wordsOption(u"words"_s, u"Approx. words (default 400)."_s,
+                                         u"TEXT"_s, u"400"_s);
+    const QCommandLineOption keywordsOption(
+        u"keywords"_s, u"The long-tail keywords, one per line (default or -: standard input)."_s,
+        u"FILE"_s, u"-"_s);
+    const QCommandLineOption productOption(u"product"_s,
+                                           u"Promote the product of products/NAME.txt."_s,
+                                           u"NAME"_s);
+    const QCommandLineOption formatOption(
+        u"format"_s, u"txt, csv or jsonl (default: from the extension of --out, else txt)."_s,
+        u"FORMAT"_s);
+    const QCommandLineOption outOption(u"out"_s, u"The file to write (default: standard output)."_s,
+                                       u"FILE"_s);
+    const QCommandLineOption folderOption(
+        u"folder"_s, u"The folder holding templates/ and products/ (default: the program's)."_s,
+        u"DIR"_s);
+    parser.addOptions({mainOption, wordsOption, keywordsOption, productOption, formatOption,
+                       outOption, folderOption});
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+
+    // Usage errors first: nothing is read before the command line is right.
+    if (!parser.parse(QCoreApplication::arguments()))
+        return fail(UsageError, parser.errorText() + u" (see --help)"_s);
+    if (parser.isSet(helpOption))
+        parser.showHelp(Success);
+    if (parser.isSet(versionOption))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty()) {
+        return fail(UsageError, u"unexpected argument '%1' (see --help)"_s.arg(
+                                    parser.positionalArguments().constFirst()));
+    }
+    PromptFields fields;
+    fields.mainKeyword = parser.value(mainOption);
+    fields.approxWords = parser.value(wordsOption);
+    if (fields.mainKeyword.isEmpty())
+        return fail(UsageError, u"the main keyword is missing: give it with --main TEXT"_s);
+    if (fields.approxWords.isEmpty())
+        return fail(UsageError, u"--words is empty: give the article length, e.g. --words 400"_s);
+    const QString outPath = parser.value(outOption);
+    PromptExport::Format format = PromptExport::formatOfFile(outPath);
+    if (parser.isSet(formatOption)) {
+        const auto named = PromptExport::formatNamed(parser.value(formatOption));
+        if (!named) {
+            return fail(UsageError, u"unknown format '%1': use txt, csv or jsonl"_s.arg(
+                                        parser.value(formatOption)));
+        }
+        format = *named;
+    }
+
+    // Then the data, each read whole before anything is written.
+    const DataPaths paths(parser.isSet(folderOption) ? parser.value(folderOption)
+                                                     : DataPaths::applicationFolder());
+    const tsFile files;
+    for (const auto& [holder, path] : {std::pair{&fields.topicTemplate, paths.topicTemplate()},
+                                       std::pair{&fields.angleTemplate, paths.angleTemplate()}}) {
+        QString why;
+        if (!files.LoadTextFile(*holder, path, &why)) {
+            return fail(DataError, u"the template %1 could not be read (%2)"_s.arg(
+                                       DataPaths::forDisplay(path), why));
+        }
+    }
+    if (parser.isSet(productOption)) {
+        // The same rule as the window's: a plain name whose record has three lines.
+        const QString name = parser.value(productOption);
+        HolderList lines;
+        if (!ProductRecords::isPlainRecordName(name)
+            || !ProductCatalogue(files, paths).load(name, lines) || lines.count() < 3) {
+            return fail(DataError, u"product '%1': %2 (%3)"_s.arg(
+                                       name, BatchRules::unusableRecord().text,
+                                       DataPaths::forDisplay(paths.recordFile(name))));
+        }
+        fields.promote = true;
+        fields.productName = lines.items.at(0);
+        fields.format = lines.items.at(1);
+        fields.description = lines.items.at(2);
+    }
+    const QString keywordFile = parser.value(keywordsOption);
+    const QString keywordSource =
+        keywordFile == u"-" ? u"standard input"_s : DataPaths::forDisplay(keywordFile);
+    QStringList keywords;
+    {
+        QString text, why;
+        if (!readKeywordText(keywordFile, text, why)) {
+            return fail(DataError,
+                        u"the keywords could not be read from %1 (%2)"_s.arg(keywordSource, why));
+        }
+        keywords = tsTools::splitLines(text);
+    }
+    if (keywords.isEmpty())
+        return fail(DataError, u"there are no keywords in %1"_s.arg(keywordSource));
+
+    if (!outPath.isEmpty()) {
+        const PromptExport::Outcome outcome =
+            PromptExport::writeFile(outPath, fields, keywords, format);
+        if (outcome.result != PromptExport::Outcome::Written) {
+            return fail(DataError, u"%1 could not be written (%2); nothing was written"_s.arg(
+                                       DataPaths::forDisplay(outPath), outcome.error));
+        }
+        return Success;
+    }
+    QFile out;
+    if (!out.open(1, QIODevice::WriteOnly))
+        return fail(DataError, u"standard output cannot be written (%1)"_s.arg(out.errorString()));
+    const PromptExport::Outcome outcome = PromptExport::write(out, fields, keywords, format);
+    if (outcome.result != PromptExport::Outcome::Written || !out.flush())
+        return fail(DataError, u"standard output could not be written (%1)"_s.arg(
+                                   outcome.error.isEmpty() ? out.errorString() : outcome.error));
+    return Success;
+}
