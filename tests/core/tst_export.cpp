@@ -1,10 +1,9 @@
-// Export of a batch's prompts: the three formats against the "Copy to Clipboard
-// (All)" text of the same batch, a batch of several chunks, and exports that
-// fail or are cancelled.
+// Export of a batch's prompts: the formats against the "Copy to Clipboard (All)" text, exports
+// that fail or are cancelled, and inkwright-batch run as a process against the same writer.
 #include "prompts/promptExport.h"
 
 #include <QBuffer>
-#include <QDir>
+#include <QProcess>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,106 +12,135 @@ using namespace Qt::StringLiterals;
 using PromptExport::Format;
 using PromptExport::Outcome;
 
-namespace {
+// Templates with a lone LF, a CR LF and a lone CR; the main keyword alone, a quote, and '#'
+// (composed step by step) with a backslash, a comma, a control character and a lone surrogate.
+static const PromptFields fields{
+    u"T #WORDS#\n.\r\n#PRO#"_s, u"A #ANGLE#\r"_s, u"Herb"_s, u"9"_s, false, {}, {}, {}};
+static const QStringList keywords{u"herb"_s, u"Herb \"b\u00e9"_s, u"\\#,\x01\xD800"_s};
 
-// A topic template with a lone LF and an angle template with a lone CR.
-const PromptFields fields{
-    u"T #WORDS#\n."_s, u"A #ANGLE#\r"_s, u"Herb"_s, u"9"_s, false, {}, {}, {}};
-// The main keyword alone; a comma; a quote, '#' (composed step by step), a
-// backslash and control characters; non-ASCII with a lone surrogate.
-const QStringList keywords{u"herb"_s, u"Herb, b"_s, u"\"#\\\t\x01"_s, u"\u00e9\xD800"_s};
-
-QByteArray exported(const QStringList& words, Format format,
-                    const PromptExport::Progress& progress = {})
+static QByteArray exported(const QStringList& words, Format format, const PromptFields& f = fields)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    const Outcome outcome = PromptExport::write(buffer, fields, words, format, progress);
-    return outcome.result == Outcome::Written ? buffer.data() : QByteArray("(not written)");
+    PromptExport::write(buffer, f, words, format);
+    return buffer.data();
 }
-
-QByteArray copyAllText(const QStringList& words)
-{
-    QStringEncoder utf8(QStringEncoder::Utf8);
-    return utf8(PromptComposer(fields).allPrompts(words).text());
-}
-
-} // namespace
 
 class tst_Export : public QObject
 {
     Q_OBJECT
+    QTemporaryDir dir;
+    QByteArray out, err;
+
+    int run(const QString& args, const QByteArray& input = "herb")
+    {
+        QProcess batch;
+        batch.setWorkingDirectory(dir.path());
+        batch.start(QStringLiteral(INKWRIGHT_BATCH), args.split(u' '));
+        batch.write(input);
+        batch.closeWriteChannel();
+        const bool ended = batch.waitForFinished();
+        out = batch.readAllStandardOutput();
+        err = batch.readAllStandardError();
+        return ended && batch.exitStatus() == QProcess::NormalExit ? batch.exitCode() : -1;
+    }
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(QDir(dir.path()).mkpath(u"templates"_s) && QDir(dir.path()).mkpath(u"products"_s));
+        for (const auto& [name, text] : {std::pair{"templates/topic.txt", fields.topicTemplate},
+                                         {"templates/topic-angle.txt", fields.angleTemplate},
+                                         {"products/Guide.txt", u"Guide\r\nebook\r\nHelps"_s},
+                                         {"products/Short.txt", u"Guide\r\nebook"_s}}) {
+            QFile file(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0);
+        }
+    }
+
+    // The angle template of the CSV has no line break: a prompt is quoted for its angle alone.
     void formats_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("txt") << u"txt"_s
-                             << u"Keyword: herb\r\nPrompt: T 9\r\n.\r\n\r\n"
-                                "Keyword: Herb, b\r\nPrompt: A , b\r\n\r\n\r\n"
-                                "Keyword: \"#\\\t\x01\r\nPrompt: A \"#\\\t\x01\r\n\r\n\r\n"
-                                "Keyword: \u00e9\uFFFD\r\nPrompt: A \u00e9\uFFFD\r\n\r\n\r\n"_s;
-        QTest::newRow("csv") << u"CSV"_s
-                             << u"\uFEFFkeyword,prompt\r\nherb,\"T 9\r\n.\"\r\n"
-                                "\"Herb, b\",\"A , b\r\n\"\r\n"
-                                "\"\"\"#\\\t\x01\",\"A \"\"#\\\t\x01\r\n\"\r\n"
-                                "\u00e9\uFFFD,\"A \u00e9\uFFFD\r\n\"\r\n"_s;
+        QTest::addColumn<Format>("format");
+        QTest::addColumn<QString>("angleTemplate");
+        QTest::addColumn<QString>("expected"); // none: the "Copy to Clipboard (All)" text
+        QTest::newRow("txt") << Format::Text << fields.angleTemplate << QString();
+        QTest::newRow("csv") << Format::Csv << u"A #ANGLE#."_s
+                             << u"\uFEFFkeyword,prompt\r\nherb,\"T 9\r\n.\r\n\"\r\n"
+                                "\"Herb \"\"b\u00e9\",\"A \"\"b\u00e9.\"\r\n"
+                                "\"\\#,\x01\uFFFD\",\"A \\#,\x01\uFFFD.\"\r\n"_s;
         QTest::newRow("jsonl")
-            << u"jsonl"_s
-            << u"{\"keyword\": \"herb\", \"prompt\": \"T 9\\r\\n.\"}\n"
-               "{\"keyword\": \"Herb, b\", \"prompt\": \"A , b\\r\\n\"}\n"
-               "{\"keyword\": \"\\\"#\\\\\\t\\u0001\", "
-               "\"prompt\": \"A \\\"#\\\\\\t\\u0001\\r\\n\"}\n"
-               "{\"keyword\": \"\u00e9\uFFFD\", \"prompt\": \"A \u00e9\uFFFD\\r\\n\"}\n"_s;
+            << Format::JsonLines << fields.angleTemplate
+            << u"{\"keyword\": \"herb\", \"prompt\": \"T 9\\r\\n.\\r\\n\"}\n"
+               "{\"keyword\": \"Herb \\\"b\u00e9\", \"prompt\": \"A \\\"b\u00e9\\r\\n\"}\n"
+               "{\"keyword\": \"\\\\#,\\u0001\uFFFD\", \"prompt\": \"A \\\\#,\\u0001\uFFFD\\r\\n\"}\n"_s;
     }
 
     void formats()
     {
-        QFETCH(QString, name);
+        QFETCH(Format, format);
+        QFETCH(QString, angleTemplate);
         QFETCH(QString, expected);
-        const std::optional<Format> format = PromptExport::formatNamed(name);
-        QVERIFY(format && PromptExport::formatOfFile(u"a.b."_s + name) == *format);
-        QCOMPARE(exported(keywords, *format), expected.toUtf8());
-        if (*format == Format::Text)
-            QCOMPARE(expected.toUtf8(), copyAllText(keywords));
+        PromptFields f = fields;
+        f.angleTemplate = angleTemplate;
+        if (expected.isNull())
+            expected = PromptComposer(f).allPrompts(keywords).text();
+        QCOMPARE(exported(keywords, format, f),
+                 QByteArray(QStringEncoder(QStringEncoder::Utf8)(expected)));
     }
 
-    // Several chunks, progress every 4096 prompts and at the end.
-    void largeBatch()
+    // A cancel, a missing folder and a full disk leave no file.
+    void largeAndFailed()
     {
-        QStringList many;
-        for (int i = 0; i < 5000; ++i)
-            many.append(u"herb "_s + QString(300, u'x') + QString::number(i));
-        QList<qsizetype> told;
-        const auto progress = [&told](qsizetype written, qsizetype total) {
-            told << written << total;
-            return true;
+        // Several chunks, and a prompt larger than one.
+        QStringList many(5000, u"k"_s + QString(400, u'x'));
+        many.append(QString(1 << 20, u'y'));
+        QCOMPARE(exported(many, Format::Text),
+                 PromptComposer(fields).allPrompts(many).utf8());
+        QTemporaryDir empty;
+        const auto to = [&](const QString& path, const PromptExport::Progress& progress = {}) {
+            return PromptExport::writeFile(path, fields, many, Format::Csv, progress).result;
         };
-        QCOMPARE(exported(many, Format::Text, progress), copyAllText(many));
-        QCOMPARE(told, (QList<qsizetype>{4096, 5000}));
-        QCOMPARE(exported(many, Format::Text, [](qsizetype, qsizetype) { return false; }),
-                 "(not written)");
+        QCOMPARE(to(empty.filePath(u"a"_s), [](qsizetype, qsizetype) { return false; }),
+                 Outcome::Cancelled);
+        QCOMPARE(to(empty.filePath(u"no/a"_s)), Outcome::Failed);
+        QCOMPARE(to(u"/dev/full"_s), Outcome::Failed);
+        QVERIFY(QDir(empty.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
     }
 
-    void leavesNoFile()
+    void commandLine_data()
     {
-        QTemporaryDir dir;
-        const auto cancel = [](qsizetype, qsizetype) { return false; };
-        const Outcome missing =
-            PromptExport::writeFile(dir.filePath(u"no/a.txt"_s), fields, keywords, Format::Text);
-        QCOMPARE(missing.result, Outcome::Failed);
-        QVERIFY(!missing.error.isEmpty());
-        QCOMPARE(PromptExport::writeFile(dir.filePath(u"b.csv"_s), fields,
-                                         QStringList(5000, u"k"_s), Format::Csv, cancel)
-                     .result,
-                 Outcome::Cancelled);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList());
-        // A full disk, found when a chunk is written.
-        const Outcome full = PromptExport::writeFile(
-            u"/dev/full"_s, fields, QStringList(3000, QString(400, u'k')), Format::JsonLines);
-        QCOMPARE(full.result, Outcome::Failed);
-        QVERIFY2(!full.error.isEmpty(), qPrintable(full.error));
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no main keyword") << u"--folder ."_s << 2 << u"--main"_s;
+        QTest::newRow("format") << u"--main h --format xml"_s << 2 << u"'xml'"_s;
+        QTest::newRow("no keywords")
+            << u"--main h --folder . --keywords /dev/null"_s << 1 << u"no keywords"_s;
+        QTest::newRow("keyword file") << u"--main h --folder . --keywords no"_s << 1 << u"no ("_s;
+        QTest::newRow("record") << u"--main h --folder . --product Short"_s << 1 << u"can't"_s;
+        QTest::newRow("output") << u"--main h --folder . --out no/a"_s << 1 << u"no/a"_s;
+    }
+
+    void commandLine()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, message);
+        QTEST(run(args), "code");
+        QVERIFY2(err.count('\n') == 1 && QString::fromUtf8(err).contains(message), err.data());
+        QVERIFY(out.isEmpty() && !QFile::exists(dir.filePath(u"no"_s)));
+    }
+
+    // Byte for byte the export of the same batch, its keywords read in Windows-1252.
+    void commandLineOutput()
+    {
+        const PromptFields promoted{
+            fields.topicTemplate, fields.angleTemplate, u"Herb"_s, u"9"_s, true,
+            u"Guide"_s,           u"ebook"_s,           u"Helps"_s};
+        QCOMPARE(run(u"--main Herb --words 9 --product Guide --folder . --format csv"_s,
+                     "caf\xe9, h\r\n\r\nHerb\n"),
+                 0);
+        QCOMPARE(out, exported({u"caf\u00e9, h"_s, u"Herb"_s}, Format::Csv, promoted));
     }
 };
 
