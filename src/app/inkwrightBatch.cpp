@@ -20,7 +20,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum ExitCode { Success = 0, DataError = 1, UsageError = 2 };
+enum ExitCode
+{
+    Success = 0,
+    DataError = 1,
+    UsageError = 2
+};
 
 // One line on standard error.
 int fail(int code, const QString& message)
@@ -29,9 +34,8 @@ int fail(int code, const QString& message)
     return code;
 }
 
-// The whole text of the keyword file, or of standard input for "-", decoded
-// as the program decodes every file it reads.
-bool readKeywordText(const QString& path, QString& text, QString& error)
+// The bytes of the keyword file, or of standard input for "-".
+bool readKeywordFile(const QString& path, QByteArray& bytes, QString& error)
 {
     QFile file;
     bool opened = false;
@@ -44,15 +48,36 @@ bool readKeywordText(const QString& path, QString& text, QString& error)
         file.setFileName(path);
         opened = file.open(QIODevice::ReadOnly);
     }
-    QByteArray bytes;
     if (opened)
         bytes = file.readAll();
     if (!opened || file.error() != QFileDevice::NoError) {
         error = file.errorString();
         return false;
     }
-    text = tsFile::decodeText(bytes);
     return true;
+}
+
+// The keywords of a keyword file, decoded as every file the program reads, a
+// block of lines at a time: the whole text is never held beside the keywords.
+QStringList keywordsOf(const QByteArray& bytes)
+{
+    constexpr qsizetype BlockBytes = qsizetype(1) << 20;
+    qsizetype mark = 0;
+    const tsFile::Encoding encoding = tsFile::encodingOf(bytes, &mark);
+    const bool utf16 =
+        encoding == tsFile::Encoding::Utf16LE || encoding == tsFile::Encoding::Utf16BE;
+    QByteArrayView rest = QByteArrayView(bytes).sliced(mark);
+    QStringList keywords;
+    keywords.reserve(rest.count('\n') + 1);
+    while (!rest.isEmpty()) {
+        // A block ends after a line feed, which cuts no character and no line;
+        // UTF-16 text is decoded whole.
+        qsizetype end = utf16 || rest.size() <= BlockBytes ? -1 : rest.indexOf('\n', BlockBytes);
+        end = end < 0 ? rest.size() : end + 1;
+        keywords.append(tsTools::splitLines(tsFile::decodeText(rest.first(end), encoding)));
+        rest = rest.sliced(end);
+    }
+    return keywords;
 }
 
 } // namespace
@@ -68,14 +93,13 @@ int main(int argc, char* argv[])
         u"Writes an article-writing prompt for every keyword of a list, from the templates and "
         "products of the program folder, as text, CSV or JSON Lines."_s);
     const QCommandLineOption mainOption(u"main"_s, u"The main keyword (required)."_s, u"TEXT"_s);
-    const QCommandLineOption wordsOption(u"words"_s, u"Approx. words (default 400)."_s,
-                                         u"TEXT"_s, u"400"_s);
+    const QCommandLineOption wordsOption(u"words"_s, u"Approx. words (default 400)."_s, u"TEXT"_s,
+                                         u"400"_s);
     const QCommandLineOption keywordsOption(
         u"keywords"_s, u"The long-tail keywords, one per line (default or -: standard input)."_s,
         u"FILE"_s, u"-"_s);
-    const QCommandLineOption productOption(u"product"_s,
-                                           u"Promote the product of products/NAME.txt."_s,
-                                           u"NAME"_s);
+    const QCommandLineOption productOption(
+        u"product"_s, u"Promote the product of products/NAME.txt."_s, u"NAME"_s);
     const QCommandLineOption formatOption(
         u"format"_s, u"txt, csv or jsonl (default: from the extension of --out, else txt)."_s,
         u"FORMAT"_s);
@@ -150,12 +174,13 @@ int main(int argc, char* argv[])
         keywordFile == u"-" ? u"standard input"_s : DataPaths::forDisplay(keywordFile);
     QStringList keywords;
     {
-        QString text, why;
-        if (!readKeywordText(keywordFile, text, why)) {
+        QByteArray bytes;
+        QString why;
+        if (!readKeywordFile(keywordFile, bytes, why)) {
             return fail(DataError,
                         u"the keywords could not be read from %1 (%2)"_s.arg(keywordSource, why));
         }
-        keywords = tsTools::splitLines(text);
+        keywords = keywordsOf(bytes);
     }
     if (keywords.isEmpty())
         return fail(DataError, u"there are no keywords in %1"_s.arg(keywordSource));

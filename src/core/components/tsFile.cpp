@@ -51,25 +51,39 @@ constexpr Qt::CaseSensitivity fileNameCase =
 
 QString tsFile::decodeText(const QByteArray& bytes)
 {
-    QByteArrayView view(bytes);
+    qsizetype mark = 0;
+    const Encoding encoding = encodingOf(bytes, &mark);
+    return decodeText(QByteArrayView(bytes).sliced(mark), encoding);
+}
+
+tsFile::Encoding tsFile::encodingOf(QByteArrayView bytes, qsizetype* markLength)
+{
     // A UTF-16 byte-order mark: the file was saved as Notepad's "Unicode".
-    const bool utf16LE = view.startsWith("\xFF\xFE");
-    if (utf16LE || view.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(utf16LE ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
-                             QStringDecoder::Flag::Stateless
-                                 | QStringDecoder::Flag::ConvertInitialBom);
-        return utf16.decode(view.sliced(2));
-    }
-    if (view.startsWith("\xEF\xBB\xBF"))
-        view = view.sliced(3);
-    // The decoder is told to keep a byte-order mark: the one the file starts
+    *markLength = 2;
+    if (bytes.startsWith("\xFF\xFE"))
+        return Encoding::Utf16LE;
+    if (bytes.startsWith("\xFE\xFF"))
+        return Encoding::Utf16BE;
+    *markLength = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    return bytes.sliced(*markLength).isValidUtf8() ? Encoding::Utf8 : Encoding::Windows1252;
+}
+
+QString tsFile::decodeText(QByteArrayView bytes, Encoding encoding)
+{
+    // The decoders are told to keep a byte-order mark: the one the file starts
     // with is gone already, and a second one is part of the text.
-    QStringDecoder utf8(QStringDecoder::Utf8,
-                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    QString text = utf8.decode(view);
-    if (!utf8.hasError())
-        return text;
-    return decodeWindows1252(view);
+    const auto flags = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
+    switch (encoding) {
+    case Encoding::Utf8:
+        return QStringDecoder(QStringDecoder::Utf8, flags).decode(bytes);
+    case Encoding::Utf16LE:
+        return QStringDecoder(QStringDecoder::Utf16LE, flags).decode(bytes);
+    case Encoding::Utf16BE:
+        return QStringDecoder(QStringDecoder::Utf16BE, flags).decode(bytes);
+    case Encoding::Windows1252:
+        break;
+    }
+    return decodeWindows1252(bytes);
 }
 
 QStringList tsFile::splitFileLines(const QString& text)

@@ -64,6 +64,19 @@ public:
     // begins with its byte-order mark.
     static QString decodeText(const QByteArray& bytes);
 
+    // The same decoding in two steps, for a file decoded in parts: the
+    // encoding of the whole file and the length of its byte-order mark, then
+    // the bytes after the mark, or a part of them cut between characters.
+    enum class Encoding
+    {
+        Utf8,
+        Windows1252,
+        Utf16LE,
+        Utf16BE
+    };
+    static Encoding encodingOf(QByteArrayView bytes, qsizetype* markLength);
+    static QString decodeText(QByteArrayView bytes, Encoding encoding);
+
     // Lines of a file's text: they end at CR LF, LF or CR; empty lines inside
     // the text are kept, and a final line break does not start another line.
     static QStringList splitFileLines(const QString& text);
