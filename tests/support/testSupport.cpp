@@ -22,12 +22,15 @@ MessageBoxScript::MessageBoxScript()
     });
     modGeneral::setOpenDocumentHandler(
         [this](const QString& address) { addresses.append(address); });
+    modGeneral::setSaveFileNameHandler(
+        [this](const modGeneral::SaveFileNameCall&) { return saveAs; });
 }
 
 MessageBoxScript::~MessageBoxScript()
 {
     modGeneral::setMessageBoxHandler(nullptr);
     modGeneral::setOpenDocumentHandler(nullptr);
+    modGeneral::setSaveFileNameHandler(nullptr);
 }
 
 void MessageBoxScript::expect(const QString& title, const QString& text, int answer)

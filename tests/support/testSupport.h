@@ -7,8 +7,8 @@
 #include <QTest>
 
 // Answers the program's message boxes in place of the user, in the order the
-// test expects them. A box the test did not expect, or one with another title
-// or text, fails the test at once; done() tells whether every expected box came.
+// test expects them, and its save dialogs with `saveAs`. A box the test did not expect, or one with
+// another title or text, fails the test at once; done() tells whether every expected box came.
 class MessageBoxScript
 {
 public:
@@ -21,6 +21,7 @@ public:
     bool done() const { return m_expected.isEmpty(); }
     QString pending() const;
     QStringList addresses; // what the program asked the platform to open
+    QString saveAs;        // the answer of save dialogs; empty: cancelled
 
 private:
     struct Expected

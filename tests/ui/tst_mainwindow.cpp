@@ -281,6 +281,45 @@ private Q_SLOTS:
         }
     }
 
+    // Ctrl+S anywhere, or the last entry of the prompt list's menu, exports through the save
+    // dialog; Ctrl+C in the list copies the prompt of the picked entry.
+    void exporting()
+    {
+        folder.emplace("T #KEYWORD#\n#WORDS#", "A #ANGLE#, \"#WORDS#\"");
+        QVERIFY(open(false));
+        boxes->expect(u"Missing Info"_s, u"Please generate some prompts first."_s);
+        QTest::keyClick(c("txtMainKeyword"), Qt::Key_S, Qt::ControlModifier);
+        batch(u"herb"_s, u"herb\nherb, pots"_s);
+        boxes->saveAs = folder->path(u"out"_s); // ".txt" is added
+        boxes->expect(u"Done"_s, u"Done. Prompts exported to %1.txt."_s.arg(
+                                     QDir::toNativeSeparators(boxes->saveAs)));
+        QTest::keyClick(c("txtSelectedKeyword"), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(folder->read(u"out.txt"_s),
+                 "Keyword: herb\r\nPrompt: T herb\r\n400\r\n\r\n"
+                 "Keyword: herb, pots\r\nPrompt: A , pots, \"400\"\r\n\r\n");
+        boxes->saveAs = folder->path(u"out.csv"_s);
+        boxes->expect(u"Done"_s, u"Done. Prompts exported to %1."_s.arg(
+                                     QDir::toNativeSeparators(boxes->saveAs)));
+        QTimer::singleShot(0, this, [] {
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Up);
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
+        });
+        // A right click picks the entry; the menu comes with the event the platform then sends.
+        const QPoint entry = list()->visualRect(list()->model()->index(1, 0)).center();
+        QTest::mouseClick(list()->viewport(), Qt::RightButton, {}, entry);
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, entry,
+                               list()->viewport()->mapToGlobal(entry));
+        QApplication::sendEvent(list()->viewport(), &menu);
+        QCOMPARE(folder->read(u"out.csv"_s),
+                 "\xEF\xBB\xBFkeyword,prompt\r\nherb,\"T herb\r\n400\"\r\n"
+                 "\"herb, pots\",\"A , pots, \"\"400\"\"\"\r\n");
+        boxes->expect(u"Done"_s, u"Done. Prompt copied to clipboard."_s);
+        w->activateWindow(); // offscreen, a menu's going leaves no window active
+        QVERIFY(QTest::qWaitForWindowActive(&*w) && list()->hasFocus());
+        QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard(), u"A , pots, \"400\""_s);
+    }
+
     void tooMuchText()
     {
         // A prompt too long to build is refused when picked; the box is left empty.
