@@ -18,12 +18,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Copies `from` into a new buffer, page faults and all, or into `into`, written before.
-double memcpyNs(const QByteArray& from, QByteArray* into = nullptr)
+// Copies `from` into a new buffer, page faults and all, or into one written before.
+double memcpyNs(const QByteArray& from, bool reused = false)
 {
+    QByteArray target(reused ? from.size() : 0, '\0');
     return timeNs([&] {
-        QByteArray fresh = into ? QByteArray() : QByteArray(from.size(), Qt::Uninitialized);
-        std::memcpy((into ? into : &fresh)->data(), from.constData(), size_t(from.size()));
+        if (!reused)
+            target = QByteArray(from.size(), Qt::Uninitialized);
+        std::memcpy(target.data(), from.constData(), size_t(from.size()));
     });
 }
 
@@ -112,12 +114,15 @@ void measureCopyAll(const Options& o, const Workspace& ws, Report& report)
         const QStringList keywords = makeKeywords(n);
         window.setKeywords(keywords);
         window.createBatch();
-        QString expected;
-        for (const QString& k : keywords)
-            expected += u"Keyword: "_s + k + u"\r\nPrompt: "_s + composePrompt(ws.fields, k)
+        const auto copyAllText = [&] {
+            QString text;
+            for (const QString& k : keywords)
+                text += u"Keyword: "_s + k + u"\r\nPrompt: "_s + composePrompt(ws.fields, k)
                         + u"\r\n\r\n"_s;
+            return text;
+        };
         std::vector<double> ns, fresh, reused, peak, before;
-        QByteArray given, target;
+        double bytes = 0;
         for (int run = 0; run < o.runs; ++run) {
             clipboard->clear();
             QCoreApplication::processEvents();
@@ -128,14 +133,14 @@ void measureCopyAll(const Options& o, const Workspace& ws, Report& report)
             peak.push_back(double(statusKb("VmHWM")) * 1024);
             report.check(answers.take()
                                  == QStringList{u"Done: Done. Prompts copied to clipboard."_s}
-                             && (run > 0 || clipboard->text() == expected),
+                             && (run > 0 || clipboard->text() == copyAllText()),
                          u"Copy All of %1 keywords"_s.arg(n));
-            given = clipboard->mimeData()->data(u"text/plain"_s);
-            target.resize(given.size());
+            const QByteArray given = clipboard->mimeData()->data(u"text/plain"_s);
+            bytes = double(given.size());
             fresh.push_back(memcpyNs(given));
-            reused.push_back(memcpyNs(given, &target));
+            reused.push_back(memcpyNs(given, true));
         }
-        const double t = median(ns), ref = median(fresh), bytes = double(given.size());
+        const double t = median(ns), ref = median(fresh);
         medians.push_back(t);
         references.push_back(ref);
         const QString size = u"memcpy of its "_s + megabytes(bytes), of = count(n);
