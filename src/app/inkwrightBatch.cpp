@@ -155,10 +155,11 @@ int main(int argc, char* argv[])
         }
     }
     if (parser.isSet(productOption)) {
-        // The same rule as the window's: a plain name whose record has three lines.
+        // The same rule as the window's: a name that stays in the products
+        // folder, whose record has three lines.
         const QString name = parser.value(productOption);
         HolderList lines;
-        if (!ProductRecords::isPlainRecordName(name)
+        if (!ProductRecords::staysInFolder(name)
             || !ProductCatalogue(files, paths).load(name, lines) || lines.count() < 3) {
             return fail(DataError, u"product '%1': %2 (%3)"_s.arg(
                                        name, BatchRules::unusableRecord().text,
@@ -185,21 +186,28 @@ int main(int argc, char* argv[])
     if (keywords.isEmpty())
         return fail(DataError, u"there are no keywords in %1"_s.arg(keywordSource));
 
-    if (!outPath.isEmpty()) {
-        const PromptExport::Outcome outcome =
-            PromptExport::writeFile(outPath, fields, keywords, format);
-        if (outcome.result != PromptExport::Outcome::Written) {
-            return fail(DataError, u"%1 could not be written (%2); nothing was written"_s.arg(
-                                       DataPaths::forDisplay(outPath), outcome.error));
-        }
-        return Success;
-    }
+    PromptExport::Outcome outcome;
     QFile out;
-    if (!out.open(1, QIODevice::WriteOnly))
-        return fail(DataError, u"standard output cannot be written (%1)"_s.arg(out.errorString()));
-    const PromptExport::Outcome outcome = PromptExport::write(out, fields, keywords, format);
-    if (outcome.result != PromptExport::Outcome::Written || !out.flush())
-        return fail(DataError, u"standard output could not be written (%1)"_s.arg(
-                                   outcome.error.isEmpty() ? out.errorString() : outcome.error));
+    if (!outPath.isEmpty()) {
+        outcome = PromptExport::writeFile(outPath, fields, keywords, format);
+    } else if (!out.open(1, QIODevice::WriteOnly)) {
+        outcome = {PromptExport::Outcome::Failed, out.errorString()};
+    } else {
+        outcome = PromptExport::write(out, fields, keywords, format);
+        if (outcome.result == PromptExport::Outcome::Written && !out.flush())
+            outcome = {PromptExport::Outcome::Failed, out.errorString()};
+    }
+    const QString target =
+        outPath.isEmpty() ? u"standard output"_s : DataPaths::forDisplay(outPath);
+    if (outcome.result == PromptExport::Outcome::TooLong) {
+        // Standard output has the blocks before that prompt; a file is not written.
+        return fail(
+            DataError,
+            u"a prompt would be longer than %1 million characters, more than a prompt "
+            "may hold%2"_s.arg(Prompts::MaxPromptChars / 1'000'000)
+                .arg(outPath.isEmpty() ? QString() : u"; %1 was not written"_s.arg(target)));
+    }
+    if (outcome.result != PromptExport::Outcome::Written)
+        return fail(DataError, u"%1 could not be written (%2)"_s.arg(target, outcome.error));
     return Success;
 }
