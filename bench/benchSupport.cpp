@@ -153,6 +153,7 @@ int startupProbe(int& argc, char** argv, const QString& folder)
 int pasteProbe(int& argc, char** argv, const QString& folder, bool lines, qsizetype n)
 {
     QApplication app(argc, argv);
+    Answers answers;
     Window window(folder, false);
     auto* box = window.c<QPlainTextEdit>("txtSelectedKeyword");
     const QString text = lines ? makeKeywords(n).join(u'\n') : QString(n, u'k');
@@ -163,7 +164,10 @@ int pasteProbe(int& argc, char** argv, const QString& folder, bool lines, qsizet
         QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
         box->repaint();
     });
-    std::printf("%.0f %d\n", ns, box->document()->characterCount() == text.size() + 1);
+    const bool pasted = box->document()->characterCount() == text.size() + 1;
+    const bool refused =
+        box->document()->isEmpty() && answers.take().value(0).startsWith(u"Keyword Too Long: "_s);
+    std::printf("%.0f %d\n", ns, pasted ? 1 : refused ? 2 : 0);
     return 0;
 }
 

@@ -80,7 +80,8 @@ int startupProbe(int& argc, char** argv, const QString& folder);
 
 // The child process of the paste measurement: pastes into the keyword box of the main window on
 // `folder` `n` keyword lines, or one line of `n` characters without a blank, and prints the
-// nanoseconds from Ctrl+V until the box has painted, then 1 when the box holds the text.
+// nanoseconds from Ctrl+V until the box has painted, then 1 when the box holds the text, 2 when
+// the text was refused as too long a keyword, 0 otherwise.
 int pasteProbe(int& argc, char** argv, const QString& folder, bool lines, qsizetype n);
 
 // "Export All Prompts..." from the window and inkwright-batch, in benchExport.cpp.

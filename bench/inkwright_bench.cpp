@@ -71,7 +71,7 @@ void measureComposition(const Options& o, const Workspace& ws, Report& report)
     const PromptComposer composer(ws.fields);
     qsizetype units = 0;
     for (const QString& k : keywords) {
-        units += composer.compose(k).size();
+        units += composer.compose(k).value_or(QString()).size();
         if (!report.check(composer.compose(k) == composePrompt(ws.fields, k), u"composed "_s + k))
             break;
     }
@@ -85,7 +85,7 @@ void measureComposition(const Options& o, const Workspace& ws, Report& report)
                         })
                / double(n);
     };
-    const double prepared = perPrompt([&](const QString& k) { return composer.compose(k); });
+    const double prepared = perPrompt([&](const QString& k) { return *composer.compose(k); });
     const double stepwise =
         perPrompt([&](const QString& k) { return composePrompt(ws.fields, k); });
     const QByteArray bytes(units * qsizetype(sizeof(QChar)), 'x');
@@ -117,8 +117,8 @@ void measureCopyAll(const Options& o, const Workspace& ws, Report& report)
         const auto copyAllText = [&] {
             QString text;
             for (const QString& k : keywords)
-                text += u"Keyword: "_s + k + u"\r\nPrompt: "_s + composePrompt(ws.fields, k)
-                        + u"\r\n\r\n"_s;
+                text += u"Keyword: "_s + k + u"\r\nPrompt: "_s
+                        + Prompts::withCrLf(composePrompt(ws.fields, k)) + u"\r\n\r\n"_s;
             return text;
         };
         std::vector<double> ns, fresh, reused, peak, before;
@@ -239,10 +239,12 @@ void measurePaste(const Options& o, const Workspace& ws, Report& report)
             out = probe(
                 {u"--paste-probe"_s, ws.path(), lines ? u"lines"_s : u"line"_s, QString::number(n)},
                 60'000);
-            report.check(out.size() != 2 || out[1] == "1", u"pasting changed the text"_s);
+            report.check(out.size() != 2 || out[1] != "0", u"pasting changed the text"_s);
             ns.push_back(out.size() == 2 ? out[0].toDouble() : 60e9);
         }
-        const QString runs = ns.size() < size_t(o.runs) ? u" (%1 run)"_s.arg(ns.size()) : QString();
+        QString runs = ns.size() < size_t(o.runs) ? u" (%1 run)"_s.arg(ns.size()) : QString();
+        if (out.size() == 2 && out[1] == "2")
+            runs += u" (refused)"_s;
         report.add({lines
                         ? u"Paste into the keyword box, a keyword a line"_s
                         : u"Paste into the keyword box, one line of %1 characters"_s.arg(count(n)),
