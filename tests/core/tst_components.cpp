@@ -1,7 +1,5 @@
 // The file, tools and parser services, without a window.
 #include "components/tsFile.h"
-#include "components/tsParser.h"
-#include "components/tsTools.h"
 
 #include <QDir>
 #include <QStringEncoder>
@@ -29,22 +27,6 @@ class tst_components : public QObject
     const tsFile files{};
 
 private Q_SLOTS:
-    void replaceAndSplit()
-    {
-        // From the left, without overlaps, letter case kept; an empty search finds nothing.
-        const QList<QStringList> cases = {{u"aaa"_s, u"aa"_s, u"b"_s, u"ba"_s},
-                                          {u"#A##A#"_s, u"#A#"_s, u"#"_s, u"##"_s},
-                                          {u"Aa"_s, u"a"_s, u"x"_s, u"Ax"_s},
-                                          {u"abc"_s, u""_s, u"x"_s, u"abc"_s},
-                                          {u"a"_s, u"ab"_s, u"x"_s, u"a"_s}};
-        for (const QStringList& c : cases)
-            QCOMPARE(tsParser().Replace(c[0], c[1], c[2]), c[3]);
-        // CR LF, LF, CR and the text box's separators; empty lines dropped, blank ones kept.
-        HolderList list;
-        tsTools().SplitToList(u"\r\na\r\nb\nc\rd\u2029e\u2028\n  \r\n\r\n"_s, list);
-        QCOMPARE(list.items, (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"  "_s}));
-    }
-
     void loadFile_data()
     {
         QTest::addColumn<QByteArray>("bytes");

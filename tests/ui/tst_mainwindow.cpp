@@ -134,14 +134,9 @@ private Q_SLOTS:
         const QString m = u"Missing Info: Please "_s;
         QTest::newRow("no main keyword") << QStringList{{}, {}, {}, u"x"_s}
                                          << m + u"enter your main keyword."_s << QStringList();
-        QTest::newRow("no keywords")
-            << QStringList{u"a"_s, {}, u"4"_s, {}}
-            << m + u"enter one or more long-tailed keywords."_s << QStringList();
         QTest::newRow("line breaks only")
             << QStringList{u"a"_s, u"\n\n"_s, u"4"_s, {}}
             << m + u"enter one or more long-tailed keywords."_s << QStringList();
-        QTest::newRow("no words") << QStringList{u"a"_s, u"b"_s, {}, {}}
-                                  << m + u"fill the 'Approx. Words' field."_s << QStringList();
         QTest::newRow("record missing")
             << QStringList{u"a"_s, u"b"_s, u"4"_s, u"gone"_s}
             << u"Invalid File: The file can't be opened."_s << QStringList();
