@@ -12,6 +12,9 @@ set(MINGW_TRIPLET x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${MINGW_TRIPLET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
+# A program carries its C and C++ runtimes (libgcc, libstdc++, winpthread),
+# so that the .exe runs on its own, without MinGW's DLLs beside it.
+set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 
 # Headers and libraries come from the MinGW-w64 tree only, never from the
 # Linux system; programs (moc, rcc, uic of the host Qt) from the host.

@@ -3,7 +3,8 @@
 # Windows platform plugin) with MinGW-w64, from Debian's source of the Qt
 # installed on this machine, whose tools (moc, rcc, uic) serve as host tools.
 # Installs it into $INKWRIGHT_WIN_QT (default below) and leaves a marker
-# there; with the marker present it does nothing. Takes about half an hour.
+# there; with the marker present it does nothing. Takes about half an hour on
+# two idle cores (an hour and a half when they are shared with other builds).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -15,7 +16,8 @@ bash scripts/deps.sh g++-mingw-w64-x86-64-posix qt6-base-dev cmake ninja-build d
 if [ "$(id -u)" -eq 0 ]; then as_root=(); else as_root=(sudo); fi
 
 # apt-get source needs source entries for the archive the packages come from.
-if ! grep -rqsE '^(deb-src |Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+if ! grep -rqsE --include='*.list' --include='*.sources' '^(deb-src |Types:.*deb-src)' \
+        /etc/apt/sources.list /etc/apt/sources.list.d/; then
     if [ -f /etc/apt/sources.list.d/debian.sources ]; then
         sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
             | "${as_root[@]}" tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
@@ -37,15 +39,18 @@ cd "$work/build"
 start=$SECONDS
 # Left out: what the program does not use, and what Debian's source cannot
 # build (tablet events need wintab.h, which it does not ship). Direct2D stays:
-# the DirectWrite font database of the Windows plugin needs it.
+# the DirectWrite font database of the Windows plugin needs it. The host Qt's
+# CMake files lie in Debian's multiarch folder, where a cross build does not
+# look unless told.
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 nice -n 19 "$src/configure" -prefix "$prefix" -release -static -static-runtime \
     -xplatform win32-g++ -qt-host-path /usr -nomake examples -nomake tests \
     -no-opengl -no-dbus -no-icu -no-feature-tabletevent -no-feature-vulkan \
     -no-feature-network -no-feature-sql -no-feature-xml -no-feature-printsupport \
     -no-feature-concurrent \
     -qt-zlib -qt-pcre -qt-libpng -qt-libjpeg -qt-freetype -qt-harfbuzz \
-    -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake
+    -- -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$multiarch/cmake"
 echo "configure: $((SECONDS - start)) s"
 start=$SECONDS
 nice -n 19 cmake --build . --parallel 2
