@@ -7,10 +7,7 @@ set -euo pipefail
 fail() { echo "wine end-to-end: $*" >&2; exit 1; }
 keys() { xdotool key --delay 60 "$@"; }
 wait_for() { # NAME: the id of the shown window whose title matches NAME
-    for _ in $(seq 900); do
-        xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 && return 0
-        sleep 0.1
-    done
+    for _ in $(seq 900); do xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep . && return 0; sleep 0.1; done
     fail "no window named '$1'"
 }
 if [ "${1:-}" != --session ]; then
@@ -18,13 +15,11 @@ if [ "${1:-}" != --session ]; then
     printf 'About #KEYWORD#, focus #ANGLE#.' >"$1/templates/topic-angle.txt"
     exec xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" "$0" --session "$@"
 fi
-cd "$2"
-wine InkwrightPlus.exe >wine.log 2>&1 &
+wine "$2/InkwrightPlus.exe" >"$2/wine.log" 2>&1 &
 window=$(wait_for '^Inkwright$')
 xdotool windowmove --sync "$window" 0 0 windowfocus --sync "$window"
 xdotool type --delay 40 'herb garden for beginners' && keys Return
-xdotool type --delay 40 'Herb Garden' && keys Tab
-xdotool type --delay 40 'herb garden'
+xdotool type --delay 40 'Herb Garden' && keys Tab && xdotool type --delay 40 'herb garden'
 keys Tab Tab Tab Tab Tab space Tab Tab Down # Keyword Ideas, words, Promote, Manage, Create, the list
 sleep 1 && import -window "$window" "$3"
 keys shift+Tab space # Copy to Clipboard (All)
