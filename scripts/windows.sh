@@ -41,8 +41,17 @@ rm -rf "$build/unpacked" && mkdir -p "$build/unpacked"
 unzip -q "$zip" -d "$build/unpacked"
 folder=$(ls -d "$build"/unpacked/*/)
 if [ -f "$folder/inkwright-batch.exe" ]; then
-    wine "$folder/inkwright-batch.exe" --help >"$build/batch.txt" 2>&1 \
-        || { cat "$build/batch.txt" >&2; echo "windows: inkwright-batch.exe failed" >&2; exit 1; }
+    printf 'herb garden for beginners\r\nHerb Garden\r\n' >"$build/keywords.txt"
+    batch=(--main 'herb garden' --keywords - --format csv)
+    wine "$folder/inkwright-batch.exe" "${batch[@]}" <"$build/keywords.txt" >"$build/batch.csv" \
+        || { echo "windows: inkwright-batch.exe failed" >&2; exit 1; }
+    for linux in build/ci/bin/inkwright-batch build/release/bin/inkwright-batch build/dev/bin/inkwright-batch; do
+        [ -x "$linux" ] || continue
+        "$linux" "${batch[@]}" --folder "$folder" <"$build/keywords.txt" | cmp - "$build/batch.csv" \
+            || { echo "windows: inkwright-batch.exe wrote other prompts than $linux" >&2; exit 1; }
+        echo "windows: inkwright-batch.exe writes what $linux writes"
+        break
+    done
 fi
 # Wine's desktop process takes the display of the first program run: the
 # suites ran without one, so they end before the window test starts.
