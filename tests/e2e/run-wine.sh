@@ -10,10 +10,10 @@ wait_for() { # NAME: the id of the shown window whose title matches NAME
     for _ in $(seq 900); do xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep . && return 0; sleep 0.1; done
     fail "no window named '$1'"
 }
-if [ "${1:-}" != --session ]; then
+if [ "${1:-}" != --on-xvfb ]; then
     printf 'About #KEYWORD#. Done.' >"$1/templates/topic.txt"
     printf 'About #KEYWORD#, focus #ANGLE#.' >"$1/templates/topic-angle.txt"
-    exec xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" "$0" --session "$@"
+    exec xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" "$0" --on-xvfb "$@"
 fi
 wine "$2/InkwrightPlus.exe" >"$2/wine.log" 2>&1 &
 window=$(wait_for '^Inkwright$')
