@@ -4,27 +4,33 @@
 #   cmake --install <build> --prefix <folder>
 #   cd <build> && cpack -G TGZ
 
-install(FILES ${PROJECT_SOURCE_DIR}/resources/inkwright.png DESTINATION .)
-install(PROGRAMS ${PROJECT_SOURCE_DIR}/resources/desktop-entry.sh DESTINATION .)
+if(WIN32)
+    # On Windows the folder is the programs, templates/ and products/, packed
+    # as a .zip that unpacks anywhere (the window icon is built into them).
+    set(CPACK_GENERATOR ZIP)
+else()
+    set(CPACK_GENERATOR TGZ)
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/inkwright.png DESTINATION .)
+    install(PROGRAMS ${PROJECT_SOURCE_DIR}/resources/desktop-entry.sh DESTINATION .)
 
-# A desktop entry names files by absolute path, so it is written once the
-# folder's place is known: at install time for an installed folder. An archive
-# is unpacked wherever the user likes; there desktop-entry.sh writes the
-# entry when run from the unpacked folder.
-install(CODE [[
-    if(NOT CMAKE_INSTALL_PREFIX MATCHES "/_CPack_Packages/")
-        execute_process(
-            COMMAND sh "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/desktop-entry.sh" --folder "${CMAKE_INSTALL_PREFIX}"
-            OUTPUT_QUIET
-            RESULT_VARIABLE status)
-        if(NOT status EQUAL 0)
-            message(FATAL_ERROR "Could not write inkwright.desktop")
+    # A desktop entry names files by absolute path, so it is written once the
+    # folder's place is known: at install time for an installed folder. An archive
+    # is unpacked wherever the user likes; there desktop-entry.sh writes the
+    # entry when run from the unpacked folder.
+    install(CODE [[
+        if(NOT CMAKE_INSTALL_PREFIX MATCHES "/_CPack_Packages/")
+            execute_process(
+                COMMAND sh "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/desktop-entry.sh" --folder "${CMAKE_INSTALL_PREFIX}"
+                OUTPUT_QUIET
+                RESULT_VARIABLE status)
+            if(NOT status EQUAL 0)
+                message(FATAL_ERROR "Could not write inkwright.desktop")
+            endif()
+            message(STATUS "Installing: $ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/inkwright.desktop")
         endif()
-        message(STATUS "Installing: $ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/inkwright.desktop")
-    endif()
-]])
+    ]])
+endif()
 
-set(CPACK_GENERATOR TGZ)
 set(CPACK_PACKAGE_NAME Inkwright)
 set(CPACK_PACKAGE_VENDOR Inkwright)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -6,3 +6,5 @@ FORMAT_PACKAGES=(clang-format-14)
 E2E_PACKAGES=(xvfb xauth xclip xdotool x11-utils imagemagick qt6-qpa-plugins)
 # Sanitizer runtime and libFuzzer.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# The Windows build (scripts/windows.sh): the cross compilers, unzip, and Wine to run it.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 fonts-wine unzip)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the format check, the suite with
 # warnings fatal, the suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, short fuzzing runs, and the end-to-end test on a
-# real X server. About 15 minutes on two cores from nothing.
+# UndefinedBehaviorSanitizer, short fuzzing runs, the end-to-end test on a
+# real X server, and the Windows build under Wine when its Qt for Windows is
+# there. About 15 minutes on two cores from nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -29,5 +30,13 @@ fuzz/run-fuzzers.sh 5
 
 step "End-to-end test on a real X server"
 tests/e2e/run-e2e.sh
+
+step "Windows build and tests under Wine"
+win_qt=${INKWRIGHT_WIN_QT:-$HOME/.cache/inkwright/qt-6.4.2-mingw-static}
+if [ -e "$win_qt/inkwright-windows-qt.done" ]; then
+    scripts/windows.sh
+else
+    echo "Skipped: no Qt for Windows in $win_qt; scripts/windows-qt.sh makes it (about 30 minutes on two idle cores, 90 on a busy machine)."
+fi
 
 step "All tests passed"

@@ -15,6 +15,10 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -85,6 +89,12 @@ QStringList keywordsOf(const QByteArray& bytes)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+#ifdef Q_OS_WIN
+    // Keywords and prompts pass through as bytes: text mode would turn each
+    // CR LF written into CR CR LF and stop reading at a Ctrl+Z.
+    _setmode(0, _O_BINARY);
+    _setmode(1, _O_BINARY);
+#endif
     QCoreApplication::setApplicationName(u"inkwright-batch"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(INKWRIGHT_VERSION));
 

@@ -76,6 +76,7 @@ private Q_SLOTS:
         QFile saved(file(u"herb-guide.txt"_s));
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), QByteArray("Herb Guide\r\n \r\n\xC3\xA9 b c d"));
+        saved.close(); // Windows removes no open file
         HolderList lines;
         QVERIFY(catalogue.load(u"herb-guide"_s, lines));
         QCOMPARE(lines.items, (QStringList{u"Herb Guide"_s, u" "_s, u"é b c d"_s}));
@@ -89,9 +90,11 @@ private Q_SLOTS:
              {u"B.txt"_s, u"notes.txt.txt"_s, u".hidden.txt"_s, u"readme.md"_s})
             QVERIFY(files.SaveTextFile(name, file(name)));
         QVERIFY(QDir().mkdir(file(u"folder.txt"_s)) && files.SaveTextFile(u"x"_s, file(u".txt"_s)));
+#ifdef Q_OS_UNIX // a Windows shortcut is an ordinary file
         QVERIFY(QFile::link(file(u"B.txt"_s), file(u"link.txt"_s)));
         HolderList none;
         QVERIFY(!catalogue.load(u"link"_s, none) && catalogue.exists(u"link"_s));
+#endif
         HolderList raw;
         const QStringList names = catalogue.list(raw);
         QCOMPARE(names, (QStringList{u".hidden"_s, u"B"_s, u"herb-guide"_s, u"notes.txt"_s}));

@@ -113,10 +113,12 @@ private Q_SLOTS:
         QTest::newRow("no main keyword") << u"--folder ."_s << 2 << u"--main"_s;
         QTest::newRow("format") << u"--main h --format xml"_s << 2 << u"'xml'"_s;
         QTest::newRow("no keywords")
-            << u"--main h --folder . --keywords /dev/null"_s << 1 << u"no keywords"_s;
+            << u"--main h --folder . --keywords "_s + QProcess::nullDevice() << 1
+            << u"no keywords"_s;
         QTest::newRow("keyword file") << u"--main h --folder . --keywords no"_s << 1 << u"no ("_s;
         QTest::newRow("record") << u"--main h --folder . --product Short"_s << 1 << u"can't"_s;
-        QTest::newRow("output") << u"--main h --folder . --out no/a"_s << 1 << u"no/a"_s;
+        QTest::newRow("output") << u"--main h --folder . --out no/a"_s << 1
+                                << QDir::toNativeSeparators(u"no/a"_s);
     }
 
     void commandLine()

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStringDecoder>
 #include <QTemporaryFile>
 
@@ -203,12 +204,20 @@ bool tsFile::SaveTextFile(const QString& text, const QString& path, QString* err
     const QByteArray bytes =
         (text.startsWith(QChar(0xFEFF)) ? QByteArrayLiteral("\xEF\xBB\xBF") : QByteArray())
         + text.toUtf8();
-    QTemporaryFile file(QFileInfo(path).absolutePath() + QStringLiteral("/.inkwright-XXXXXX"));
     auto fail = [&](const QString& why) {
         if (error)
             *error = why;
         return false;
     };
+#ifdef Q_OS_WIN
+    // Windows moves no file that is still open, and a QTemporaryFile stays
+    // open until it is destroyed; QSaveFile closes its file before the swap.
+    QSaveFile save(path);
+    if (!save.open(QIODevice::WriteOnly) || save.write(bytes) != bytes.size() || !save.commit())
+        return fail(save.errorString());
+    return true;
+#else
+    QTemporaryFile file(QFileInfo(path).absolutePath() + QStringLiteral("/.inkwright-XXXXXX"));
     if (!file.open())
         return fail(file.errorString());
     // Every byte is written and flushed before the swap: a full disk or a file
@@ -230,6 +239,7 @@ bool tsFile::SaveTextFile(const QString& text, const QString& path, QString* err
         return fail(QString::fromStdString(failure.message()));
     file.setAutoRemove(false);
     return true;
+#endif
 }
 
 bool tsFile::DeleteFile(const QString& path, QString* error) const
