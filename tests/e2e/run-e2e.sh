@@ -56,7 +56,7 @@ xvfb() { xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96 -noreset" "$0" --session 
 
 mkdir -p "$SHOTS"
 # The build first, so that the sessions' ./scripts/run.sh finds it done.
-(cd "$ROOT" && cmake --preset release >/dev/null && cmake --build --preset release --target InkwrightPlus Inkwright)
+(cd "$ROOT" && cmake --preset release >/dev/null && cmake --build --preset release --target InkwrightPlus Inkwright inkwright-batch)
 HOME=$(mktemp -d "${TMPDIR:-/tmp}/inkwright-home.XXXXXX")
 trap 'rm -rf "$HOME"' EXIT
 XDG_RUNTIME_DIR=$HOME/runtime
