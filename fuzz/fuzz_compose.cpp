@@ -1,9 +1,12 @@
-// The composition written from its definition, step by step with the plain
-// replacement, against composePrompt, the prepared PromptComposer and the
-// "Copy to Clipboard (All)" text (prompts with CR LF breaks), its length and
-// its UTF-8 form.
+// A batch from its keyword text to the "Copy to Clipboard (All)" text: the keyword split against
+// plain splitting at every kind of line break, and the composition written from its definition,
+// step by step with the plain replacement, against composePrompt, the prepared PromptComposer and
+// the Copy All text (prompts with CR LF breaks), its length and its UTF-8 form.
+#include "components/tsTools.h"
 #include "fuzzSupport.h"
 #include "prompts/promptComposer.h"
+
+#include <QRegularExpression>
 
 namespace {
 
@@ -17,22 +20,14 @@ const std::vector<QString> pieces = {
     u"A"_s,         u"\r\n"_s,         u"\t"_s,      u"\u0130"_s, u"\u1E9E"_s,
     u"\u00E9"_s,    u"\u00A0"_s};
 
-QString trimBlanks(QString text)
-{
-    while (text.startsWith(u' '))
-        text.remove(0, 1);
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
-}
-
 QString definedPrompt(const PromptFields& f, const QString& keyword)
 {
     using fuzz::replace;
     const auto fold = [](const QString& t) {
         return t.normalized(QString::NormalizationForm_C).toLower();
     };
-    const QString angle = trimBlanks(replace(fold(keyword), fold(f.mainKeyword), {}));
+    const QString angle = replace(fold(keyword), fold(f.mainKeyword), {})
+                              .remove(QRegularExpression(u"\\A +| +\\z"_s));
     QString t =
         replace(angle.isEmpty() ? f.topicTemplate : f.angleTemplate, u"#KEYWORD#"_s, f.mainKeyword);
     if (!angle.isEmpty())
@@ -53,24 +48,28 @@ QString definedPrompt(const PromptFields& f, const QString& keyword)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    fuzz::Input in(data, size);
-    PromptFields f;
-    f.topicTemplate = in.text(pieces, 24);
-    f.angleTemplate = in.text(pieces, 24);
-    f.mainKeyword = in.text(pieces, 4);
-    f.approxWords = in.text(pieces, 3);
-    f.promote = in.byte() & 1;
-    f.productName = in.text(pieces, 3);
-    f.format = in.text(pieces, 3);
-    f.description = in.text(pieces, 3);
-    QStringList keywords;
+    fuzz::Input in{data, size};
+    // Braced initialisation reads the bytes in order.
+    const PromptFields f{in.text(pieces, 24), in.text(pieces, 24), in.text(pieces, 4),
+                         in.text(pieces, 3),  bool(in.byte() & 1), in.text(pieces, 3),
+                         in.text(pieces, 3),  in.text(pieces, 3)};
+    // Keywords holding the main keyword in some letter case, one a line, each line ended by
+    // another kind of break.
+    const QString breaks[] = {u"\n"_s, u"\r\n"_s, u"\r"_s, u"\u2028"_s, u"\u2029\n"_s};
+    QString keywordText;
     for (int i = in.byte() % 8; i > 0; --i) {
-        QString keyword = in.text(pieces, 3);
+        keywordText += in.text(pieces, 3);
         for (int part = in.byte() % 3; part > 0; --part)
-            keyword +=
+            keywordText +=
                 (in.byte() & 1 ? f.mainKeyword.toUpper() : f.mainKeyword) + in.text(pieces, 2);
-        keywords.append(keyword);
+        keywordText += breaks[i % 5];
     }
+    QString unified = keywordText;
+    unified.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u'\u2028', u'\n');
+    const QStringList keywords = unified.replace(u'\u2029', u'\n').split(u'\n', Qt::SkipEmptyParts);
+    HolderList split;
+    tsTools().SplitToList(keywordText, split);
+    FUZZ_EQUAL(split.items.join(u'|'), keywords.join(u'|'));
     const PromptComposer composer(f);
     QString all;
     for (const QString& keyword : keywords) {

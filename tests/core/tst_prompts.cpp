@@ -1,28 +1,63 @@
-// The composition of prompts, the batch's checks and the Copy All text.
+// The composition of prompts, the batch's checks, the Copy All text, and the export of a batch:
+// the formats against the Copy All text, exports that fail or are cancelled, and inkwright-batch
+// run as a process against the same writer.
 #include "prompts/batchRules.h"
 #include "prompts/promptComposer.h"
+#include "prompts/promptExport.h"
 #include "prompts/promptListModel.h"
 
+#include <QBuffer>
+#include <QProcess>
+#include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(PromptFields)
-
-static const QString lead =
-    u"In the middle of the article begin preselling the following product: "_s;
+using PromptExport::Format;
+using PromptExport::Outcome;
 
 static PromptFields fields(const QString& topic, const QString& angle, const QString& main,
                            const QString& words = u"400"_s, bool promote = false,
                            const QStringList& product = {u"N"_s, u"F"_s, u"D"_s})
 {
-    return {topic,           angle, main, words, promote, product.value(0), product.value(1),
-            product.value(2)};
+    return {topic, angle, main, words, promote, product[0], product[1], product[2]};
+}
+
+// Templates with a lone LF, a CR LF and a lone CR; the main keyword alone, a quote, and '#'
+// (composed step by step) with a backslash, a comma, a control character and a lone surrogate.
+static const PromptFields exportFields{
+    u"T #WORDS#\n.\r\n#PRO#"_s, u"A #ANGLE#\r"_s, u"Herb"_s, u"9"_s, false, {}, {}, {}};
+static const QStringList keywords{u"herb"_s, u"Herb \"b\u00e9"_s, u"\\#,\x01\xD800"_s};
+
+static QByteArray exported(const QStringList& words, Format format,
+                           const PromptFields& f = exportFields)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    PromptExport::write(buffer, f, words, format);
+    return buffer.data();
 }
 
 class tst_prompts : public QObject
 {
     Q_OBJECT
+    QTemporaryDir dir;
+    QByteArray out, err;
+
+    int run(const QString& args, const QByteArray& input = "herb")
+    {
+        QProcess batch;
+        batch.setWorkingDirectory(dir.path());
+        batch.start(QStringLiteral(INKWRIGHT_BATCH), args.split(u' '));
+        batch.write(input);
+        batch.closeWriteChannel();
+        const bool ended = batch.waitForFinished();
+        out = batch.readAllStandardOutput();
+        err = batch.readAllStandardError();
+        return ended && batch.exitStatus() == QProcess::NormalExit ? batch.exitCode() : -1;
+    }
 
 private Q_SLOTS:
     void prompts_data()
@@ -42,22 +77,8 @@ private Q_SLOTS:
             << fields(topic, angle, u"Herb Garden"_s, u"400"_s, true,
                       {u"Guide"_s, u"ebook"_s, u"Teaches"_s})
             << u"HERB GARDEN"_s
-            << start + lead
+            << start + u"In the middle of the article begin preselling the following product: "_s
                    + u"'Guide'. Product Format: ebook. What it does: Teaches. Use simple language."_s;
-        // Each step sees what the earlier ones put in.
-        QTest::newRow("main keyword holding #ANGLE#")
-            << fields({}, u"#KEYWORD#=#ANGLE#"_s, u"#ANGLE#"_s) << u"#ANGLE# x"_s << u"x=x"_s;
-        QTest::newRow("product fields in order")
-            << fields(u"#PRO#"_s, {}, u"m"_s, {}, true,
-                      {u"#FORMAT#"_s, u"F"_s, u"#PRODUCTNAME##KEYWORD#"_s})
-            << u"m"_s << lead + u"'F'. Product Format: F. What it does: #PRODUCTNAME##KEYWORD#. "_s;
-        const QString kept = u"#ANGLE# #PRODUCTNAME# #FORMAT# #WHATITDOES# #keyword#"_s;
-        QTest::newRow("not placeholders")
-            << fields(kept, {}, u"Herb"_s, {}, true) << u"herb"_s << kept;
-        // Lower case, every occurrence removed (the fuzz target checks the rest on random text).
-        const PromptFields a = fields({}, u"#ANGLE#"_s, u"dog"_s);
-        QTest::newRow("every occurrence")
-            << a << u"dog food for DOG lovers"_s << u"food for  lovers"_s;
         QTest::newRow("accents composed either way")
             << fields({}, u"#ANGLE#"_s, u"Caf\u00E9"_s) << u"cafe\u0301 menu"_s << u"menu"_s;
     }
@@ -68,13 +89,6 @@ private Q_SLOTS:
         QFETCH(QString, keyword);
         QFETCH(QString, expected);
         QCOMPARE(composePrompt(fields, keyword), expected);
-        QCOMPARE(PromptComposer(fields).compose(keyword), expected);
-        const QString block =
-            u"Keyword: "_s + keyword + u"\r\nPrompt: "_s + expected + u"\r\n\r\n"_s;
-        const AllPrompts all = PromptComposer(fields).allPrompts({keyword, keyword});
-        QCOMPARE(all.text(), block + block);
-        QCOMPARE(all.length(), 2 * block.size());
-        QCOMPARE(QString::fromUtf8(all.utf8()), block + block);
         QCOMPARE(PromptListModel::entryText(keyword), keyword + u" (click to see the prompt)"_s);
     }
 
@@ -95,21 +109,15 @@ private Q_SLOTS:
         QCOMPARE(refused({u" "_s, u" "_s, u" "_s, false, {}}), u"ok"_s);
         QCOMPARE(refused({u"a"_s, u"b"_s, u"4"_s, true, u" "_s}), u"ok"_s);
         QVERIFY(!BatchRules::checkCopyLength(BatchRules::MaxCopyChars));
-        const Verdict tooMuch = BatchRules::checkCopyLength(BatchRules::MaxCopyChars + 1);
-        QVERIFY(tooMuch && tooMuch->title == u"Too Much Text"_s
-                && tooMuch->text.contains(u"268"_s));
+        QVERIFY(BatchRules::checkCopyLength(BatchRules::MaxCopyChars + 1)->text.contains(u"268"));
         QVERIFY(
             !BatchRules::checkPastedText(u"a\r\n"_s + QString(BatchRules::MaxKeywordChars, u'x')));
         QVERIFY(BatchRules::checkPastedText(u"a\u2029"_s
                                             + QString(BatchRules::MaxKeywordChars + 1, u'x')));
     }
 
-    void leavingAndBounds()
+    void bounds()
     {
-        // Copy All writes every line break of a prompt as CR LF.
-        const PromptFields f = fields(u"#KEYWORD#"_s, u"a\nb\rc\r\n#ANGLE#"_s, u"k"_s);
-        QCOMPARE(PromptComposer(f).allPrompts({u"k x"_s}).text(),
-                 u"Keyword: k x\r\nPrompt: a\r\nb\r\nc\r\nx\r\n\r\n"_s);
         // A prompt longer than the limit is not built, and only the keywords that need it fail.
         const PromptFields big =
             fields(QString(100, u'#') + u"#KEYWORD##KEYWORD#"_s, u"#ANGLE#"_s, QString(60, u'k'));
@@ -121,6 +129,105 @@ private Q_SLOTS:
         QVERIFY(!composer.compose(QString(60, u'k')) && composer.compose(QString(219, u'x')));
         QVERIFY(!composer.compose(QString(220, u'x'))
                 && !composer.compose(u"#"_s + QString(219, u'x')));
+    }
+
+    void initTestCase()
+    {
+        QVERIFY(QDir(dir.path()).mkpath(u"templates"_s) && QDir(dir.path()).mkpath(u"products"_s));
+        for (const auto& [name, text] :
+             {std::pair{"templates/topic.txt", exportFields.topicTemplate},
+              {"templates/topic-angle.txt", exportFields.angleTemplate},
+              {"products/Guide.txt", u"Guide\r\nebook\r\nHelps"_s},
+              {"products/Short.txt", u"Guide\r\nebook"_s}}) {
+            QFile file(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0);
+        }
+    }
+
+    // The angle template of the CSV has no line break: a prompt is quoted for its angle alone.
+    void formats_data()
+    {
+        QTest::addColumn<Format>("format");
+        QTest::addColumn<QString>("angleTemplate");
+        QTest::addColumn<QString>("expected"); // none: the "Copy to Clipboard (All)" text
+        QTest::newRow("txt") << Format::Text << exportFields.angleTemplate << QString();
+        QTest::newRow("csv") << Format::Csv << u"A #ANGLE#."_s
+                             << u"\uFEFFkeyword,prompt\r\nherb,\"T 9\r\n.\r\n\"\r\n"
+                                "\"Herb \"\"b\u00e9\",\"A \"\"b\u00e9.\"\r\n"
+                                "\"\\#,\x01\uFFFD\",\"A \\#,\x01\uFFFD.\"\r\n"_s;
+        QTest::newRow("jsonl")
+            << Format::JsonLines << exportFields.angleTemplate
+            << u"{\"keyword\": \"herb\", \"prompt\": \"T 9\\r\\n.\\r\\n\"}\n"
+               "{\"keyword\": \"Herb \\\"b\u00e9\", \"prompt\": \"A \\\"b\u00e9\\r\\n\"}\n"
+               "{\"keyword\": \"\\\\#,\\u0001\uFFFD\", \"prompt\": \"A \\\\#,\\u0001\uFFFD\\r\\n\"}\n"_s;
+    }
+
+    void formats()
+    {
+        QFETCH(Format, format);
+        QFETCH(QString, angleTemplate);
+        QFETCH(QString, expected);
+        PromptFields f = exportFields;
+        f.angleTemplate = angleTemplate;
+        if (expected.isNull())
+            expected = PromptComposer(f).allPrompts(keywords).text();
+        QCOMPARE(exported(keywords, format, f),
+                 QByteArray(QStringEncoder(QStringEncoder::Utf8)(expected)));
+    }
+
+    // Several chunks and a prompt larger than one; a cancel or a full disk leaves no file.
+    void largeAndFailed()
+    {
+        QStringList many(5000, u"k"_s + QString(400, u'x'));
+        many.append(QString(1 << 20, u'y'));
+        QCOMPARE(exported(many, Format::Text),
+                 PromptComposer(exportFields).allPrompts(many).utf8());
+        QTemporaryDir empty;
+        const auto cancel = [](qsizetype, qsizetype) { return false; };
+        QCOMPARE(
+            PromptExport::writeFile(empty.filePath(u"a"_s), exportFields, many, Format::Csv, cancel)
+                .result,
+            Outcome::Cancelled);
+        QCOMPARE(PromptExport::writeFile(u"/dev/full"_s, exportFields, many, Format::Csv).result,
+                 Outcome::Failed);
+        QVERIFY(QDir(empty.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no main keyword") << u"--folder ."_s << 2 << u"--main"_s;
+        QTest::newRow("format") << u"--main h --format xml"_s << 2 << u"'xml'"_s;
+        QTest::newRow("no keywords")
+            << u"--main h --folder . --keywords "_s + QProcess::nullDevice() << 1
+            << u"no keywords"_s;
+        QTest::newRow("keyword file") << u"--main h --folder . --keywords no"_s << 1 << u"no ("_s;
+        QTest::newRow("record") << u"--main h --folder . --product Short"_s << 1 << u"can't"_s;
+        QTest::newRow("output") << u"--main h --folder . --out no/a"_s << 1
+                                << QDir::toNativeSeparators(u"no/a"_s);
+    }
+
+    void commandLine()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, message);
+        QTEST(run(args), "code");
+        QVERIFY2(err.count('\n') == 1 && QString::fromUtf8(err).contains(message), err.data());
+        QVERIFY(out.isEmpty() && !QFile::exists(dir.filePath(u"no"_s)));
+    }
+
+    // Byte for byte the export of the same batch, its keywords read in Windows-1252.
+    void commandLineOutput()
+    {
+        const PromptFields promoted =
+            fields(exportFields.topicTemplate, exportFields.angleTemplate, u"Herb"_s, u"9"_s, true,
+                   {u"Guide"_s, u"ebook"_s, u"Helps"_s});
+        QCOMPARE(run(u"--main Herb --words 9 --product Guide --folder . --format csv"_s,
+                     "caf\xe9, h\r\n\r\nHerb\n"),
+                 0);
+        QCOMPARE(out, exported({u"caf\u00e9, h"_s, u"Herb"_s}, Format::Csv, promoted));
     }
 };
 

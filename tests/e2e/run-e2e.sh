@@ -4,7 +4,7 @@
 # starts InkwrightPlus, which is driven with the keyboard through xdotool while
 # xclip reads the clipboard. The user then edits a template and adds a product;
 # a second ./scripts/run.sh keeps both byte for byte, and the batch promotes it.
-# Screenshots go to build/e2e/; --update-docs also renews docs/main-window.png.
+# Screenshots go to build/e2e/.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 SHOTS=$ROOT/build/e2e
@@ -59,9 +59,8 @@ mkdir -p "$SHOTS"
 (cd "$ROOT" && cmake --preset release >/dev/null && cmake --build --preset release --target InkwrightPlus Inkwright inkwright-batch)
 HOME=$(mktemp -d "${TMPDIR:-/tmp}/inkwright-home.XXXXXX")
 trap 'rm -rf "$HOME"' EXIT
-XDG_RUNTIME_DIR=$HOME/runtime
+export HOME XDG_RUNTIME_DIR=$HOME/runtime QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-export HOME XDG_RUNTIME_DIR QT_QPA_PLATFORM=xcb
 FOLDER=$HOME/Inkwright
 expected() { # NAME PRO TOPIC: the two clipboard texts of a session
     local angle=$'About herb garden, focus for beginners.\r\n'"$2"
@@ -87,5 +86,4 @@ xvfb yes second
 cmp -s "$FOLDER/products/guide.txt" "$SHOTS/guide.txt" || fail "the product record changed"
 [ "$(cat "$FOLDER/templates/topic.txt")" = 'Edited: #KEYWORD#. #PRO#Done.' ] || fail "the edited template was replaced"
 cmp -s "$FOLDER/templates/topic-angle.txt" "$SHOTS/angle.txt" || fail "the angle template was replaced"
-if [ "${1:-}" = --update-docs ]; then cp "$SHOTS/second.png" "$ROOT/docs/main-window.png"; fi
 echo "end-to-end: both sessions passed; screenshots in $SHOTS"
