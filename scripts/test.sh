@@ -26,7 +26,9 @@ cmake --build --preset asan --parallel "$jobs"
 ctest --preset asan --parallel "$jobs"
 
 step "Fuzzing (short runs from the committed corpus)"
-fuzz/run-fuzzers.sh 5
+cmake --preset fuzz -DINKWRIGHT_FUZZ_SECONDS=5 >/dev/null
+cmake --build --preset fuzz
+ctest --preset fuzz
 
 step "End-to-end test on a real X server"
 tests/e2e/run-e2e.sh
