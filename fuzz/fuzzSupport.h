@@ -1,10 +1,8 @@
 #pragma once
 
-// Shared by the fuzz targets: texts read out of the fuzzer's bytes, the plain replacement that
-// defines every composition step, and a check that stops the run with the values that broke it.
-// Built without libFuzzer, a target replays the files in the folders named on its command line,
-// then a fixed run of pseudo-random inputs: 4000, or the number on the command line.
-#include <QString>
+// Shared by the fuzz targets. Built without libFuzzer, a target replays the files in the folders
+// named on its command line, then 4000 pseudo-random inputs (or the number on the command line).
+#include <QStringList>
 
 #include <cstdint>
 #include <cstdio>
@@ -22,9 +20,8 @@ struct Input
     size_t size, pos = 0;
 
     uint8_t byte() { return pos < size ? data[pos++] : 0; }
-    // Up to `maxPieces` pieces; a byte from 0xF8 up and the next two make one arbitrary UTF-16
-    // unit, lone surrogates included.
-    QString text(const std::vector<QString>& pieces, size_t maxPieces)
+    // Up to `maxPieces` pieces; a byte from 0xF8 up and the next two make any UTF-16 unit.
+    QString text(const QStringList& pieces, size_t maxPieces)
     {
         QString out;
         for (size_t i = byte() % (maxPieces + 1); i > 0 && pos < size; --i) {

@@ -1,24 +1,20 @@
-// A batch from its keyword text to the "Copy to Clipboard (All)" text: the keyword split against
-// plain splitting at every kind of line break, and the composition written from its definition,
-// step by step with the plain replacement, against composePrompt, the prepared PromptComposer and
-// the Copy All text (prompts with CR LF breaks), its length and its UTF-8 form.
+// A batch from its keyword text to the "Copy to Clipboard (All)" text: the split against plain
+// splitting, and composePrompt, PromptComposer and the Copy All text (prompts with CR LF breaks,
+// its length and UTF-8 form) against the composition written from its definition.
 #include "components/tsTools.h"
 #include "fuzzSupport.h"
 #include "prompts/promptComposer.h"
 
 #include <QRegularExpression>
+#include <QStringEncoder>
 
 namespace {
 
 // Placeholders and parts of them, so a replacement can complete or break one
 // of a later step, and characters whose case changes their length or form.
-const std::vector<QString> pieces = {
-    u"#KEYWORD#"_s, u"#ANGLE#"_s,      u"#WORDS#"_s, u"#PRO#"_s,  u"#PRODUCTNAME#"_s,
-    u"#FORMAT#"_s,  u"#WHATITDOES#"_s, u"#"_s,       u"#K"_s,     u"EYWORD#"_s,
-    u"WORDS"_s,     u"PRO"_s,          u"#ANG"_s,    u"LE#"_s,    u"dog"_s,
-    u"Dog"_s,       u"DOG"_s,          u" "_s,       u"  "_s,     u"a"_s,
-    u"A"_s,         u"\r\n"_s,         u"\t"_s,      u"\u0130"_s, u"\u1E9E"_s,
-    u"\u00E9"_s,    u"\u00A0"_s};
+const QStringList pieces =
+    u"#KEYWORD#|#ANGLE#|#WORDS#|#PRO#|#PRODUCTNAME#|#FORMAT#|#WHATITDOES#|#|#K|EYWORD#|WORDS|PRO|"
+    u"#ANG|LE#|dog|Dog|DOG| |  |a|A|\r\n|\t|\u0130|\u1E9E|\u00E9|\u00A0"_s.split(u'|');
 
 QString definedPrompt(const PromptFields& f, const QString& keyword)
 {
@@ -33,15 +29,12 @@ QString definedPrompt(const PromptFields& f, const QString& keyword)
     if (!angle.isEmpty())
         t = replace(t, u"#ANGLE#"_s, angle);
     t = replace(t, u"#WORDS#"_s, f.approxWords);
-    QString p;
-    if (f.promote) {
-        p = u"In the middle of the article begin preselling the following product: "
-            u"'#PRODUCTNAME#'. "
-            u"Product Format: #FORMAT#. What it does: #WHATITDOES#. "_s;
-        p = replace(replace(replace(p, u"#PRODUCTNAME#"_s, f.productName), u"#FORMAT#"_s, f.format),
-                    u"#WHATITDOES#"_s, f.description);
-    }
-    return replace(t, u"#PRO#"_s, p);
+    const QString p = u"In the middle of the article begin preselling the following product: "
+                      u"'#PRODUCTNAME#'. Product Format: #FORMAT#. What it does: #WHATITDOES#. "_s;
+    const QString pro =
+        replace(replace(p, u"#PRODUCTNAME#"_s, f.productName), u"#FORMAT#"_s, f.format);
+    return replace(t, u"#PRO#"_s,
+                   f.promote ? replace(pro, u"#WHATITDOES#"_s, f.description) : QString());
 }
 
 } // namespace
@@ -83,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const AllPrompts planned = composer.allPrompts(keywords);
     FUZZ_EQUAL(planned.text(), all);
     FUZZ_EQUAL(QString::number(planned.length()), QString::number(all.size()));
-    if (planned.isValidUtf16()) // else the clipboard takes the UTF-16 text
-        FUZZ_EQUAL(QString::fromUtf8(planned.utf8()), all);
+    const QByteArray utf8 = QStringEncoder(QStringEncoder::Utf8)(all); // lone surrogates: U+FFFD
+    FUZZ_EQUAL(QString::fromLatin1(planned.utf8().toHex()), QString::fromLatin1(utf8.toHex()));
     return 0;
 }

@@ -1,6 +1,5 @@
-// Raw bytes as a file read through the file service: valid UTF-8 reads as itself (one leading
-// mark dropped, a second is text), the list read gives the text's lines, and the text saves and
-// reads back unchanged.
+// Raw bytes as a file read through the file service: valid UTF-8 reads as itself (one leading mark
+// dropped), the list read gives the text's lines, and the text saves and reads back unchanged.
 #include "components/tsFile.h"
 #include "fuzzSupport.h"
 

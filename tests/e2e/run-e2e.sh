@@ -1,27 +1,13 @@
 #!/usr/bin/env bash
-# End-to-end test on a real X server (Xvfb), as a new user meets the program:
-# ./scripts/run.sh with HOME an empty folder installs into ~/Inkwright and
-# starts InkwrightPlus, which is driven with the keyboard through xdotool while
-# xclip reads the clipboard. The user then edits a template and adds a product;
-# a second ./scripts/run.sh keeps both byte for byte, and the batch promotes it.
-# Screenshots go to build/e2e/.
+# End-to-end test on Xvfb, as a new user meets the program: with HOME an empty folder,
+# ./scripts/run.sh installs into ~/Inkwright and starts InkwrightPlus, driven with the keyboard
+# (xdotool) while xclip reads the clipboard. The user then edits a template and adds a product; a
+# second ./scripts/run.sh keeps both byte for byte. Screenshots go to build/e2e/.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 SHOTS=$ROOT/build/e2e
 
-fail() {
-    echo "end-to-end: $*" >&2
-    import -window root "$SHOTS/failed.png" 2>/dev/null || true
-    exit 1
-}
-keys() { xdotool key --delay 40 "$@"; }
-wait_for() { # NAME: the id of the shown window whose title matches NAME
-    for _ in $(seq 600); do
-        xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 && return 0
-        sleep 0.1
-    done
-    fail "no window named '$1'"
-}
+source "$ROOT/tests/e2e/xdo.sh"
 expect_clipboard() { # FILE WHAT: the "Done" box is up and the clipboard holds FILE's bytes
     xdotool windowfocus --sync "$(wait_for '^Done$')"
     xclip -o -selection clipboard >"$SHOTS/clipboard"

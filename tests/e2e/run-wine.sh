@@ -1,15 +1,9 @@
 #!/usr/bin/env bash
-# The Windows InkwrightPlus.exe under Wine on Xvfb, driven with the keyboard:
-# a batch of two keywords is copied whole and the clipboard checked, then a
-# screenshot. Run by scripts/windows.sh as: run-wine.sh FOLDER SCREENSHOT
-# (FOLDER holds the unpacked programs; WINEPREFIX is set up).
+# The Windows InkwrightPlus.exe under Wine on Xvfb, driven with the keyboard: a batch of two
+# keywords is copied whole and the clipboard checked, then a screenshot. Run by scripts/windows.sh
+# as: run-wine.sh FOLDER SCREENSHOT (FOLDER holds the unpacked programs; WINEPREFIX is set up).
 set -euo pipefail
-fail() { echo "wine end-to-end: $*" >&2; exit 1; }
-keys() { xdotool key --delay 60 "$@"; }
-wait_for() { # NAME: the id of the shown window whose title matches NAME
-    for _ in $(seq 900); do xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep . && return 0; sleep 0.1; done
-    fail "no window named '$1'"
-}
+source "$(dirname "$0")/xdo.sh"
 if [ "${1:-}" != --on-xvfb ]; then
     printf 'About #KEYWORD#. Done.' >"$1/templates/topic.txt"
     printf 'About #KEYWORD#, focus #ANGLE#.' >"$1/templates/topic-angle.txt"

@@ -1,6 +1,5 @@
-// Both windows driven through their real controls, as a user does: the main window's start-up,
-// batch, picking, copying and export, and the product manager over it. Each test starts with a
-// fresh program folder and ends with every message box it expected shown and every window closed.
+// Both windows driven through their real controls, as a user does. Each test starts with a fresh
+// program folder and ends with every message box it expected shown and every window closed.
 #include "frmMain.h"
 #include "modGeneral.h"
 #include "prompts/batchRules.h"
@@ -34,9 +33,8 @@ class tst_windows : public QObject
     std::optional<QTemporaryDir> folder;
     std::optional<frmMain> main;
     QPointer<QDialog> pro;
-    // The message boxes expected, as "title: text", in order, and the buttons that answer them; a
-    // box other than the next one expected fails the test at once. Save dialogs are answered
-    // with `saveAs` (empty: cancelled); the addresses opened are kept.
+    // The message boxes expected ("title: text") and their answers; any other box fails the test.
+    // Save dialogs are answered with `saveAs` (empty: cancelled); the addresses opened are kept.
     QStringList pending, addresses;
     QList<int> answers;
     QString saveAs;
@@ -46,7 +44,6 @@ class tst_windows : public QObject
         pending.append(box);
         answers.append(answer);
     }
-    // Clicks `widget`, which shows the message box `box` if one is given.
     void press(QWidget* widget, const QString& box = {})
     {
         if (!box.isEmpty())
@@ -80,7 +77,6 @@ class tst_windows : public QObject
         QFile file(path(relative));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
     }
-    // The main window on the folder, shown and active.
     bool open(bool full = true)
     {
         main.emplace(full, folder->path());
@@ -195,8 +191,9 @@ private Q_SLOTS:
             QCOMPARE(QApplication::focusWidget(), c("txtSelectedKeyword"));
             QCOMPARE(c("frPro")->isVisible(), full);
             QCOMPARE(c<QComboBox>("cboPromoteProduct")->currentText(), u"guide"_s);
-            main->reportStartupProblems(); // both templates read: nothing to say
         }
+        QTest::keyClick(c("Label11"), Qt::Key_Space); // the basic edition has no manager
+        QVERIFY(!QApplication::activeModalWidget());
         // Ticking enables the product box and unticking disables it, by mouse and by key.
         QVERIFY(open() && !c("cboPromoteProduct")->isEnabled());
         auto* check = c<QCheckBox>("chkPromoteProduct");
@@ -214,7 +211,6 @@ private Q_SLOTS:
                     .arg(f.bold() ? u" bold"_s : u""_s, f.underline() ? u" link"_s : u""_s));
         }
         QCOMPARE(fonts.join(u", "), u"9.75 bold, 9, 9 bold, 9.75, 9.75, 8.25, 9 link"_s);
-        QCOMPARE(c("Label7")->palette().color(QPalette::WindowText), QColor(128, 128, 128));
         // Keyword Ideas opens its address on click, Space and Enter; Close ends the window.
         QWidget* ideas = c("lblPicKeywords");
         QTest::mousePress(ideas, Qt::LeftButton);
@@ -260,9 +256,10 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QFETCH(QString, made);
         const QStringList f = fields.split(u'|');
-        QVERIFY(guide() && writeRecord(u"notes"_s, u"Notes|pdf|Keeps notes|more"_s));
-        QVERIFY(writeRecord(u"short"_s, u"Only|Two"_s));
-        QVERIFY(writeRecord(u"z:b"_s, u"Colon|pdf|Has one"_s));
+        for (const QString& record :
+             {u"guide|Guide|ebook|Helps"_s, u"notes|Notes|pdf|Keeps notes|more"_s,
+              u"short|Only|Two"_s, u"z:b|Colon|pdf|Has one"_s})
+            QVERIFY(writeRecord(record.section(u'|', 0, 0), record.section(u'|', 1)));
         QVERIFY(write(u"outside.txt"_s, "Outside\r\nwrong\r\nMust not be read"));
         QVERIFY(open());
         // An earlier batch promoting the first record, with a prompt on screen.
@@ -278,7 +275,6 @@ private Q_SLOTS:
             expect(message);
         batch(f[0], f[1]);
         QCOMPARE(main->lstKeywords.items.join(u'|'), made);
-        QCOMPARE(list()->model()->rowCount(), main->lstKeywords.items.size());
         QVERIFY(list()->selectionModel()->selectedRows().isEmpty());
         QCOMPARE(shown(), before);
         // The product is read only for a batch made with promotion; else it is kept.
@@ -370,8 +366,7 @@ private Q_SLOTS:
         }
     }
 
-    // Ctrl+S anywhere, or the last entry of the prompt list's menu, exports through the save
-    // dialog; Ctrl+C in the list copies the prompt of the picked entry.
+    // Ctrl+S or the prompt list's menu exports; Ctrl+C in the list copies the picked prompt.
     void exporting()
     {
         newFolder("T #KEYWORD#\n#WORDS#", "A #ANGLE#, \"#WORDS#\"");
@@ -412,8 +407,7 @@ private Q_SLOTS:
         batch(QString(32767, u'k'), u" "_s); // a keyword of blanks gets the topic prompt
         expect(u"Too Much Text: "_s + BatchRules::promptTooLong().text);
         QCOMPARE(pick(0), QString());
-        // Each keyword's prompt is the whole 1 MB topic template: a few hundred are too many
-        // for Copy All.
+        // Each prompt is the whole 1 MB topic template: a few hundred are too many for Copy All.
         const qsizetype size = qsizetype(1) << 20;
         newFolder(QByteArray(size - 9, 'x') + "#KEYWORD#", "");
         QVERIFY(open());
@@ -425,25 +419,14 @@ private Q_SLOTS:
         QCOMPARE(clipboard(), u"untouched"_s);
     }
 
-    void managerOpening()
+    void managerAdding()
     {
-        withManager({u"beta"_s, u"Alpha"_s}, [this] {
+        withManager({u"taken"_s, u"Alpha"_s}, [this] {
             QCOMPARE(pro->windowTitle(), u"Pro Settings"_s);
-            QCOMPARE(listed(), u"Alpha beta"_s);
             QVERIFY(records()->selectedItems().isEmpty() && p("frProduct")->isHidden());
             QCOMPARE(QApplication::focusWidget(), p("cmdClose"));
             QTest::keyClick(pro, Qt::Key_Escape); // starts nothing
             QVERIFY(pro->isVisible());
-        });
-        // The basic edition has no way in.
-        main.emplace(false, folder->path());
-        QTest::keyClick(c("Label11"), Qt::Key_Space);
-        QVERIFY(QApplication::activeModalWidget() == nullptr);
-    }
-
-    void managerAdding()
-    {
-        withManager({u"taken"_s}, [this] {
             press(p("cmdAddNew"));
             QVERIFY(p("frProduct")->isVisible() && !p("cmdClose")->isEnabled()
                     && !records()->isEnabled() && !p<QLineEdit>("txtFilename")->isReadOnly());
@@ -458,7 +441,7 @@ private Q_SLOTS:
             press(p("cmdSave"));
             QCOMPARE(read(u"products/a guide.txt"_s), QByteArray("Guide\r\n \r\nHelps"));
             QVERIFY(p("frProduct")->isHidden() && p("cmdClose")->isEnabled());
-            QCOMPARE(listed(), u"a guide taken"_s);
+            QCOMPARE(listed(), u"a guide Alpha taken"_s);
             QCOMPARE(c<QComboBox>("cboPromoteProduct")->currentText(), u"a guide"_s);
             // Cancel keeps the typed text; the next Add clears it.
             press(p("cmdAddNew"));
