@@ -108,11 +108,13 @@ struct Report
                 fields << u"%1"_s.arg(row[i], i == 1 || i == 2 || i == 4 ? width[i] : -width[i]);
                 rules << QString(width[i], u'-');
             }
-            QString line = fields.join(u"  "_s);
-            while (line.endsWith(u' '))
-                line.chop(1);
+            QString line = fields.join(u"  "_s), rule = rules.join(u"  "_s);
+            for (QString* text : {&line, &rule}) {
+                while (text->endsWith(u' '))
+                    text->chop(1);
+            }
             std::printf(&row == &rows.front() ? "%s\n%s\n" : "%s\n", qPrintable(line),
-                        qPrintable(rules.join(u"  "_s)));
+                        qPrintable(rule));
         }
         std::printf("\nPeak resident memory of the whole benchmark (VmHWM): %s\n",
                     qPrintable(megabytes(peakBytes)));
