@@ -1,90 +1,129 @@
 #pragma once
+// The benchmark's reporting: figures written for reading, the rows of the table with their goals
+// judged, the results checked, and the table printed.
+#include <QGuiApplication>
+#include <QLocale>
+#include <QThread>
 
-#include <QString>
-#include <QStringList>
+#include <cstdio>
 
-#include <vector>
-
-// The benchmark's report: figures written for reading, the table of rows with
-// their goals, the checks of results, and the clock and memory readings that
-// every measurement shares.
 namespace bench {
+using namespace Qt::StringLiterals;
 
-QString count(qsizetype n);      // 1,000,000
-QString duration(double ns);     // 419 ns, 4.2 us, 12 ms, 1.80 s
-QString megabytes(double bytes); // 1.9 MB, 194 MB (MB = 10^6 bytes)
-QString ratio(double value);     // 0.24x, 13.3x
-
-double median(std::vector<double> values);
-
-// The monotonic clock in nanoseconds, which a parent and its child process share.
-qint64 nowNs();
-
-// The nanoseconds `work` takes.
-template <typename Work> double timeNs(Work&& work)
-{
-    const qint64 start = nowNs();
-    work();
-    return double(nowNs() - start);
-}
-
-// The median of the nanoseconds `step(run)` returns over `runs` runs.
-template <typename Step> double medianOf(int runs, Step&& step)
-{
-    std::vector<double> ns;
-    for (int run = 0; run < runs; ++run)
-        ns.push_back(step(run));
-    return median(ns);
-}
-
-// Says on standard error what is being measured.
-void progress(const QString& what);
-
-// A field of /proc/<pid>/status in kB ("VmRSS", "VmHWM"), of this process
-// when pid is 0; -1 when it cannot be read.
-qint64 statusKb(const char* field, qint64 pid = 0);
-// Starts a new peak of resident memory (VmHWM) from the current resident size.
-bool resetPeakMemory();
-// The highest resident size of the whole run so far, in bytes.
-double runPeakBytes();
-
-struct Row
-{
-    QString measurement, keywords, median, reference, ratio, goal, verdict;
+inline const auto fixed = [](double value, int decimals, const char* unit) {
+    return QString::number(value, 'f', decimals) + QLatin1StringView(unit);
 };
-
-class Report
+inline const auto count = [](qsizetype n) {
+    return QLocale(QLocale::English).toString(qlonglong(n));
+};
+inline const auto ratio = [](double value) { return fixed(value, value < 10 ? 2 : 1, "x"); };
+inline const auto megabytes = [](double bytes) { // 1.9 MB, 194 MB, 2.5 GB
+    return bytes >= 1e9 ? fixed(bytes / 1e9, 1, " GB") : fixed(bytes / 1e6, bytes < 1e7, " MB");
+};
+inline const auto duration = [](double ns) { // 419 ns, 4.2 us, 12 ms, 1.80 s
+    return ns >= 1e9   ? fixed(ns / 1e9, 2, " s")
+           : ns >= 1e6 ? fixed(ns / 1e6, ns < 1e7, " ms")
+           : ns >= 1e3 ? fixed(ns / 1e3, ns < 1e4, " us")
+                       : fixed(ns, 0, " ns");
+};
+inline double median(std::vector<double> v)
 {
-public:
-    explicit Report(bool judge)
-        : m_judge(judge)
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Report
+{
+    bool judge = true; // goals are judged, except in a smoke run
+    int missed = 0;
+    QList<QStringList> rows{
+        u"Measurement|Keywords|Median|Reference, same run|Ratio|Goal|"_s.split(u'|')};
+    QStringList wrong;
+
+    // Measurement, keywords, median, reference and ratio; a goal, if any, judged by `met`.
+    void add(QStringList row, const QString& goal = {}, bool met = true)
     {
+        missed += judge && !goal.isEmpty() && !met;
+        const char* verdict = goal.isEmpty() ? "" : !judge ? "(smoke)" : met ? "met" : "MISSED";
+        row.resize(5);
+        rows << (row << goal << QString::fromLatin1(verdict));
+    }
+    // A figure beside a reference figure of the same run, and their ratio.
+    void vs(const QString& what, const QString& keywords, double value, const QString& refName,
+            double ref, const QString& goal = {}, bool met = true,
+            QString (*unit)(double) = duration)
+    {
+        add({what, keywords, unit(value), refName + u": "_s + unit(ref), ratio(value / ref)}, goal,
+            met);
+    }
+    // A peak of resident memory beside a base; the goal, if judged, is at most 64 MB above it.
+    void memory(const QString& what, const QString& keywords, double peak, const QString& refName,
+                double base, bool judged = true)
+    {
+        add({what, keywords, megabytes(peak), refName + u": "_s + megabytes(base),
+             u"+"_s + megabytes(peak - base)},
+            judged ? u"<= +64 MB"_s : u""_s, peak - base <= 64e6);
+    }
+    // How a figure grows from each size to the next beside how its reference grows; growth to a
+    // million keywords judged against `most`, if given.
+    void growth(const QString& what, const std::vector<qsizetype>& sizes,
+                const std::vector<double>& ns, const QString& refName,
+                const std::vector<double>& refNs, double most = 0)
+    {
+        for (size_t i = 1; i < sizes.size(); ++i) {
+            const bool judged = most > 0 && sizes[i] == 1'000'000;
+            add({what, count(sizes[i - 1]) + u" -> "_s + count(sizes[i]), ratio(ns[i] / ns[i - 1]),
+                 refName + u" grows "_s + ratio(refNs[i] / refNs[i - 1])},
+                judged ? u"<= %1x"_s.arg(most) : u""_s, ns[i] / ns[i - 1] <= most);
+        }
+    }
+    bool check(bool ok, const QString& what) // records a wrong result; returns `ok`
+    {
+        if (!ok)
+            std::fprintf(stderr, "WRONG RESULT: %s\n", qPrintable(wrong.emplaceBack(what)));
+        return ok;
     }
 
-    void add(Row row) { m_rows.push_back(std::move(row)); }
-    // A row with a goal, judged met or missed unless goals are not judged.
-    void add(Row row, bool met);
-    // A row of a duration against a reference duration and their ratio; of a peak of memory
-    // against a resident size and their difference; of a growth against a reference growth.
-    // Each with a goal, judged by `met`, unless the goal is empty.
-    void time(const QString& what, const QString& keywords, double ns, const QString& refName,
-              double refNs, const QString& goal = {}, bool met = true);
-    void memory(const QString& what, const QString& keywords, double peak, const QString& refName,
-                double base, const QString& goal = {}, bool met = true);
-    void growth(const QString& what, const QString& sizes, double grows, const QString& refName,
-                double refGrows, const QString& goal = {}, bool met = true);
-    // Records a wrong result; returns `ok`.
-    bool check(bool ok, const QString& what);
-
-    // Prints the table under a heading, the run's peak of memory, the goals missed and the
-    // wrong results; the program's exit code: 1 when a result was wrong.
-    int finish(int runs) const;
-
-private:
-    bool m_judge;
-    int m_missed = 0;
-    std::vector<Row> m_rows;
-    QStringList m_failures;
+    // Prints the table and the run's peak of resident memory; returns 1 if a result was wrong.
+    int print(int runs, double peakBytes) const
+    {
+#ifdef NDEBUG
+        const char* build = "release";
+#else
+        const char* build = "debug";
+#endif
+        std::printf("\nInkwright benchmark: median of %d runs, %s build, Qt %s, platform \"%s\", "
+                    "%d cores, MB = 10^6 bytes\n\n",
+                    runs, build, qVersion(), qPrintable(QGuiApplication::platformName()),
+                    QThread::idealThreadCount());
+        std::vector<int> width(7, 0);
+        for (const QStringList& row : rows) {
+            for (int i = 0; i < 7; ++i)
+                width[i] = std::max(width[i], int(row[i].size()));
+        }
+        for (const QStringList& row : rows) {
+            QStringList fields, rules;
+            for (int i = 0; i < 7; ++i) { // counts and figures to the right
+                fields << u"%1"_s.arg(row[i], i == 1 || i == 2 || i == 4 ? width[i] : -width[i]);
+                rules << QString(width[i], u'-');
+            }
+            QString line = fields.join(u"  "_s), rule = rules.join(u"  "_s);
+            for (QString* text : {&line, &rule}) {
+                while (text->endsWith(u' '))
+                    text->chop(1);
+            }
+            std::printf(&row == &rows.front() ? "%s\n%s\n" : "%s\n", qPrintable(line),
+                        qPrintable(rule));
+        }
+        std::printf("\nPeak resident memory of the whole benchmark (VmHWM): %s\n",
+                    qPrintable(megabytes(peakBytes)));
+        if (judge)
+            std::printf("Goals missed: %d\n", missed);
+        for (const QString& what : wrong)
+            std::printf("WRONG RESULT: %s\n", qPrintable(what));
+        return wrong.isEmpty() ? 0 : 1;
+    }
 };
 
 } // namespace bench

@@ -1,137 +1,308 @@
-// Inkwright's benchmark. It drives the real main window offscreen, and inkwright-batch as a
-// process, at the sizes of keyword-tool exports, and prints for every figure the median of
-// several runs beside a reference measured in the same run on the same machine.
-//
-//   inkwright_bench [--runs N] [--smoke] [--only PART] [--templates DIR]
-//
-// --runs N: runs per figure (at least 5); --smoke: tiny sizes, no goal judged; --only PART:
-// startup, compose, copy, batch, paste or export; --templates DIR: other templates than the
-// shipped ones. Every result is checked, and a wrong one makes the program exit with 1.
+// Inkwright's benchmark: drives the real main window offscreen, and inkwright-batch as a process,
+// and prints each figure as the median of several runs beside a reference measured in the same
+// run (inkwright_bench --help). Every result is checked; a wrong one makes it exit with 1.
 #include "benchReport.h"
-#include "benchSupport.h"
+#include "frmMain.h"
+#include "modGeneral.h"
+#include "prompts/promptExport.h"
+#include "uiLook.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
+#include <chrono>
+#include <malloc.h>
+
 using namespace bench;
-using namespace Qt::StringLiterals;
 
 namespace {
 
-// Copies `from` into a new buffer, page faults and all, or into one written before.
-double memcpyNs(const QByteArray& from, bool reused = false)
+int runs = 5;       // per figure
+bool smoke = false; // tiny sizes
+Report report;
+QString folder;   // the program folder: the templates and the promoted product's record
+QStringList said; // what the message boxes said, each answered with OK
+QString saveAs;   // the answer to the save dialog
+PromptFields fields{.topicTemplate = {}, // the templates, read when the program folder is made
+                    .angleTemplate = {},
+                    .mainKeyword = u"Herb Garden"_s,
+                    .approxWords = u"400"_s,
+                    .promote = true,
+                    .productName = u"Herb Garden Guide"_s,
+                    .format = u"ebook"_s,
+                    .description = u"Teaches beginners to grow herbs on a windowsill"_s};
+volatile qsizetype sink = 0; // keeps the optimiser from dropping work whose result is unused
+
+const auto progress = [](const QString& what) { std::fprintf(stderr, "  %s\n", qPrintable(what)); };
+const auto nowNs = [] { // the monotonic clock, which the child processes share
+    return std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
+};
+template <typename Work> double timeNs(Work&& work)
 {
-    QByteArray target(reused ? from.size() : 0, '\0');
-    return timeNs([&] {
-        if (!reused)
-            target = QByteArray(from.size(), Qt::Uninitialized);
-        std::memcpy(target.data(), from.constData(), size_t(from.size()));
-    });
+    const qint64 start = nowNs();
+    work();
+    return double(nowNs() - start);
+}
+template <typename Step> double medianOf(Step&& step) // of what `step` returns in the runs
+{
+    std::vector<double> values(runs);
+    std::generate(values.begin(), values.end(), step);
+    return median(values);
+}
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+// A field of /proc/<process>/status ("VmRSS", "VmHWM") in bytes.
+double status(const char* field, const QString& process = u"self"_s)
+{
+    const QByteArray text = readFile(u"/proc/"_s + process + u"/status"_s);
+    const qsizetype at = text.indexOf(QByteArray(field) + ':');
+    return at < 0 ? 0 : text.mid(at + qstrlen(field) + 1).trimmed().split(' ')[0].toDouble() * 1024;
+}
+double earlierPeak = 0; // the highest VmHWM before the last reset
+double resetPeak()      // starts a new VmHWM from the resident size, which it returns
+{
+    earlierPeak = std::max(earlierPeak, status("VmHWM"));
+    sink = writeFile(u"/proc/self/clear_refs"_s, "5");
+    return status("VmRSS");
 }
 
-// Runs this program with `args` and returns what it printed, split at blanks; nothing when it
-// did not end within `ms`.
+// Long-tail keywords as a keyword tool exports them: most hold the main keyword in some letter
+// case, some do not, a few are the main keyword itself, some have letters beyond ASCII.
+QStringList makeKeywords(qsizetype n)
+{
+    static const QStringList before =
+        u"indoor|best|small|organic|vertical|easy|diy|kitchen|balcony|winter|cheap|hydroponic|"
+        u"raised bed|container|windowsill|beginner"_s.split(u'|');
+    static const QStringList after =
+        u"ideas|for beginners|kit|layout|design|plants list|tips|in pots|with kids|on a budget|"
+        u"care guide|soil mix|watering schedule|problems|tools|for apartments"_s.split(u'|');
+    QStringList keywords;
+    keywords.reserve(n);
+    for (qsizetype i = 0; i < n; ++i) {
+        const QString &b = before[i % 16], &a = after[i / 16 % 16];
+        QString k = i % 50 == 0  ? (i % 100 == 0 ? u"Herb Garden"_s : u" herb garden "_s)
+                    : i % 4 == 0 ? b + u" herb garden "_s + a
+                    : i % 4 == 1 ? u"Herb Garden "_s + a
+                    : i % 4 == 2 ? b + u" herb garden"_s
+                                 : b + u" herbs "_s + a;
+        if (i % 97 == 3)
+            k += u" caf\u00e9"_s;
+        keywords.append(i >= 256 ? k + u' ' + QString::number(i / 256) : k);
+    }
+    return keywords;
+}
+
+// Fills the program folder from `templates` and the product of `fields`, which it completes.
+bool makeFolder(const QString& templates)
+{
+    const QDir dir(folder);
+    bool ok = dir.mkpath(u"templates"_s) && dir.mkpath(u"products"_s);
+    for (auto [name, text] : {std::pair{u"topic.txt"_s, &fields.topicTemplate},
+                              std::pair{u"topic-angle.txt"_s, &fields.angleTemplate}}) {
+        const QByteArray bytes = readFile(templates + u'/' + name);
+        *text = tsFile::decodeText(bytes);
+        ok = ok && !bytes.isEmpty() && writeFile(dir.filePath(u"templates/"_s + name), bytes);
+    }
+    const QStringList record{fields.productName, fields.format, fields.description};
+    return ok
+           && writeFile(dir.filePath(u"products/%1.txt"_s.arg(fields.productName)),
+                        record.join(u"\r\n"_s).toUtf8());
+}
+
+struct Window // the full edition's main window on the program folder, with the main keyword
+{
+    frmMain form{true, folder};
+    QListView* list = c<QListView>("lstPrompts");
+    explicit Window(bool promote)
+    {
+        form.show();
+        if (!QTest::qWaitForWindowExposed(&form))
+            qFatal("The main window was not shown");
+        c<QLineEdit>("txtMainKeyword")->setText(fields.mainKeyword);
+        c<QCheckBox>("chkPromoteProduct")->setChecked(promote);
+    }
+    template <typename T = QWidget> T* c(const char* name)
+    {
+        return form.findChild<T*>(QLatin1StringView(name));
+    }
+    void type(const QStringList& keywords)
+    {
+        c<QPlainTextEdit>("txtSelectedKeyword")->setPlainText(keywords.join(u'\n'));
+        QCoreApplication::processEvents();
+    }
+    double createBatch() // from the click until the prompt list is laid out and painted
+    {
+        return timeNs([this] {
+            QTest::mouseClick(c("cmdCreatePrompt"), Qt::LeftButton);
+            list->doItemsLayout();
+            QCoreApplication::processEvents();
+        });
+    }
+};
+
+// The start-up probe, a child process: shows the main window, or an empty widget of its size, and
+// once it has painted prints the clock and its resident memory.
+int startupProbe(bool bare)
+{
+    struct FirstPaint final : QObject
+    {
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint && !std::exchange(painted, true)) {
+                QTimer::singleShot(0, qApp, [] { // queued: runs once the painting is done
+                    std::printf("%lld %.0f\n", qlonglong(nowNs()), status("VmRSS"));
+                    QCoreApplication::quit();
+                });
+            }
+            return false;
+        }
+        bool painted = false;
+    } watch;
+    std::unique_ptr<QWidget> window(bare ? new QWidget : new frmMain(true, folder));
+    if (bare)
+        window->setFixedSize(uiLook::px(16845), uiLook::px(8385));
+    window->installEventFilter(&watch);
+    window->show();
+    return QApplication::exec();
+}
+
+// The paste probe, a child process: pastes `n` keyword lines, or one line of `n` characters, into
+// the keyword box and prints the nanoseconds from Ctrl+V until the box has painted, then 1 if the
+// box holds the text, 2 if the text was refused as too long a keyword, 0 otherwise.
+int pasteProbe(bool lines, qsizetype n)
+{
+    Window window(false);
+    auto* box = window.c<QPlainTextEdit>("txtSelectedKeyword");
+    const QString text = lines ? makeKeywords(n).join(u'\n') : QString(n, u'k');
+    QGuiApplication::clipboard()->setText(text);
+    box->setFocus();
+    QCoreApplication::processEvents();
+    const double ns = timeNs([box] {
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        box->repaint();
+    });
+    const bool pasted = box->document()->characterCount() == text.size() + 1;
+    const bool refused =
+        box->document()->isEmpty() && said.value(0).startsWith(u"Keyword Too Long: "_s);
+    std::printf("%.0f %d\n", ns, pasted ? 1 : refused ? 2 : 0);
+    return 0;
+}
+
+// Runs a probe; what it printed, split at blanks, or nothing if it did not end within `ms`.
 QList<QByteArray> probe(const QStringList& args, int ms = 30'000)
 {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), args);
-    const bool ended = child.waitForFinished(ms);
-    return ended ? child.readAllStandardOutput().simplified().split(' ') : QList<QByteArray>();
+    return child.waitForFinished(ms) ? child.readAllStandardOutput().simplified().split(' ')
+                                     : QList<QByteArray>();
 }
 
-// From starting a process until its window, exposed, has painted; its resident memory then.
-void measureStartup(const Options& o, const Workspace& ws, Report& report)
+// memcpy of `from` into a new buffer, page faults and all, or into one written before.
+double memcpyNs(const QByteArray& from, bool reused = false)
 {
-    progress(u"start-up, %1 processes of each kind"_s.arg(o.runs));
-    std::vector<double> ns[2], kb[2]; // the window, and an empty widget of its size
-    for (int run = 0; run < 2 * o.runs; ++run) {
+    QByteArray to(reused ? from.size() : 0, '\0');
+    return timeNs([&] {
+        if (!reused)
+            to = QByteArray(from.size(), Qt::Uninitialized);
+        std::memcpy(to.data(), from.constData(), size_t(from.size()));
+    });
+}
+
+// From starting a process until its main window has painted, and its resident memory then;
+// beside an empty widget of the same size, the two kinds of process taken in turn.
+void measureStartup()
+{
+    progress(u"start-up, %1 processes of each kind"_s.arg(runs));
+    std::vector<double> ns[2], bytes[2]; // the window's, the empty widget's
+    for (int run = 0; run < 2 * runs; ++run) {
         const qint64 started = nowNs();
-        const QList<QByteArray> out =
-            probe({u"--startup-probe"_s, run % 2 ? QString() : ws.path()});
+        const auto out = probe({u"--startup-probe"_s, run % 2 ? QString() : folder});
         if (!report.check(out.size() == 2, u"the start-up probe gave no figure"_s))
             return;
         ns[run % 2].push_back(double(out[0].toLongLong() - started));
-        kb[run % 2].push_back(out[1].toDouble() * 1024);
+        bytes[run % 2].push_back(out[1].toDouble());
     }
-    const double t = median(ns[0]), tBare = median(ns[1]), m = median(kb[0]), mBare = median(kb[1]);
-    report.time(u"Start-up to window shown"_s, {}, t, u"empty Qt window"_s, tBare, u"< 150 ms"_s,
-                t < 150e6);
-    report.add({u"Resident memory at first paint"_s, QString(), megabytes(m),
-                u"empty Qt window: "_s + megabytes(mBare), ratio(m / mBare), u"< 60 MB"_s,
-                QString()},
-               m < 60e6);
+    const double t = median(ns[0]), m = median(bytes[0]);
+    report.vs(u"Start-up to window shown"_s, {}, t, u"empty Qt window"_s, median(ns[1]),
+              u"< 150 ms"_s, t < 150e6);
+    report.vs(u"Resident memory at first paint"_s, {}, m, u"empty Qt window"_s, median(bytes[1]),
+              u"< 60 MB"_s, m < 60e6, megabytes);
 }
 
 // The composition alone, prepared and step by step, beside a memcpy of each prompt's bytes.
-void measureComposition(const Options& o, const Workspace& ws, Report& report)
+void measureComposition()
 {
-    const qsizetype n = o.smoke ? 100 : 100'000;
+    const qsizetype n = smoke ? 100 : 100'000;
     progress(u"composition, %1 keywords"_s.arg(count(n)));
     const QStringList keywords = makeKeywords(n);
-    const PromptComposer composer(ws.fields);
+    const PromptComposer composer(fields);
     qsizetype units = 0;
     for (const QString& k : keywords) {
         units += composer.compose(k).value_or(QString()).size();
-        if (!report.check(composer.compose(k) == composePrompt(ws.fields, k), u"composed "_s + k))
+        if (!report.check(composer.compose(k) == composePrompt(fields, k), u"composed "_s + k))
             break;
     }
-    const auto perPrompt = [&](auto&& compose) {
-        return medianOf(o.runs,
-                        [&](int) {
-                            return timeNs([&] {
-                                for (const QString& k : keywords)
-                                    sink = sink + compose(k).size();
-                            });
-                        })
+    const auto perPrompt = [&](const auto& compose) {
+        return medianOf([&] {
+                   return timeNs([&] {
+                       for (const QString& k : keywords)
+                           sink = sink + compose(k).size();
+                   });
+               })
                / double(n);
     };
     const double prepared = perPrompt([&](const QString& k) { return *composer.compose(k); });
-    const double stepwise =
-        perPrompt([&](const QString& k) { return composePrompt(ws.fields, k); });
+    const double stepwise = perPrompt([&](const QString& k) { return composePrompt(fields, k); });
     const QByteArray bytes(units * qsizetype(sizeof(QChar)), 'x');
-    const double ref = medianOf(o.runs, [&](int) { return memcpyNs(bytes); }) / double(n);
-    const QString refName = u"memcpy of a prompt (%1 B): "_s.arg(bytes.size() / n) + duration(ref);
+    const double ref = medianOf([&] { return memcpyNs(bytes); }) / double(n);
     for (const auto& [what, t] : {std::pair{u"prepared (PromptComposer)"_s, prepared},
                                   std::pair{u"sequential (composePrompt)"_s, stepwise}}) {
-        report.add({u"ComposePrompt, "_s + what, count(n), duration(t) + u"/prompt"_s, refName,
-                    ratio(t / ref), QString(), QString()});
+        report.add({u"ComposePrompt, "_s + what, count(n), duration(t) + u"/prompt"_s,
+                    u"memcpy of a prompt (%1 B): "_s.arg(bytes.size() / n) + duration(ref),
+                    ratio(t / ref)});
     }
 }
 
-// "Copy to Clipboard (All)", promotion on, from the click until the clipboard holds the text,
-// starting from an empty clipboard; beside memcpy of as many bytes into a new buffer and into
-// one written before; the peak of resident memory during the copy.
-void measureCopyAll(const Options& o, const Workspace& ws, Report& report)
+// "Copy to Clipboard (All)", promotion on, from the click until the clipboard holds the text, from
+// an empty clipboard; beside memcpy of as many bytes into a new buffer and into one written
+// before; the peak of resident memory during the copy.
+void measureCopyAll()
 {
-    Answers answers;
-    Window window(ws.path(), true);
+    Window window(true);
     QClipboard* clipboard = QGuiApplication::clipboard();
     const std::vector<qsizetype> sizes =
-        o.smoke ? std::vector<qsizetype>{10, 100} : std::vector<qsizetype>{1'000, 10'000, 100'000};
+        smoke ? std::vector<qsizetype>{10, 100} : std::vector<qsizetype>{1'000, 10'000, 100'000};
     std::vector<double> medians, references;
     for (const qsizetype n : sizes) {
         progress(u"Copy to Clipboard (All), %1 keywords"_s.arg(count(n)));
         const QStringList keywords = makeKeywords(n);
-        window.setKeywords(keywords);
+        window.type(keywords);
         window.createBatch();
-        const auto copyAllText = [&] {
+        const auto copyAllText = [&] { // built for the first run's check alone
             QString text;
             for (const QString& k : keywords)
                 text += u"Keyword: "_s + k + u"\r\nPrompt: "_s
-                        + Prompts::withCrLf(composePrompt(ws.fields, k)) + u"\r\n\r\n"_s;
+                        + Prompts::withCrLf(composePrompt(fields, k)) + u"\r\n\r\n"_s;
             return text;
         };
-        std::vector<double> ns, fresh, reused, peak, before;
+        std::vector<double> ns, before, peak, fresh, reused;
         double bytes = 0;
-        for (int run = 0; run < o.runs; ++run) {
+        for (int run = 0; run < runs; ++run) {
             clipboard->clear();
             QCoreApplication::processEvents();
-            resetPeakMemory();
-            before.push_back(double(statusKb("VmRSS")) * 1024);
+            before.push_back(resetPeak());
             ns.push_back(
                 timeNs([&] { QTest::mouseClick(window.c("lblSaveasPDF"), Qt::LeftButton); }));
-            peak.push_back(double(statusKb("VmHWM")) * 1024);
-            report.check(answers.take()
+            peak.push_back(status("VmHWM"));
+            report.check(std::exchange(said, {})
                                  == QStringList{u"Done: Done. Prompts copied to clipboard."_s}
                              && (run > 0 || clipboard->text() == copyAllText()),
                          u"Copy All of %1 keywords"_s.arg(n));
@@ -143,115 +314,189 @@ void measureCopyAll(const Options& o, const Workspace& ws, Report& report)
         const double t = median(ns), ref = median(fresh);
         medians.push_back(t);
         references.push_back(ref);
-        const QString size = u"memcpy of its "_s + megabytes(bytes), of = count(n);
-        const bool judged = n == 100'000;
-        report.time(u"Copy to Clipboard (All)"_s, of, t, size + u", new buffer"_s, ref,
-                    judged ? u"< 0.5 s and <= 8x"_s : QString(), t < 0.5e9 && t / ref <= 8);
-        report.add({u"  against a reused buffer"_s, of, QString(),
-                    size + u", reused: "_s + duration(median(reused)), ratio(t / median(reused)),
-                    QString(), QString()});
+        const QString of = count(n), memcpy = u"memcpy of its "_s + megabytes(bytes);
+        report.vs(u"Copy to Clipboard (All)"_s, of, t, memcpy + u", new buffer"_s, ref,
+                  n == 100'000 ? u"< 0.5 s and <= 8x"_s : u""_s, t < 0.5e9 && t / ref <= 8);
+        const double again = median(reused);
+        report.add({u"  against a reused buffer"_s,
+                    of,
+                    {},
+                    memcpy + u", reused: "_s + duration(again),
+                    ratio(t / again)});
         report.add({u"  composed per second"_s, of, megabytes(bytes / t * 1e9) + u"/s"_s,
-                    u"memcpy, new buffer: "_s + megabytes(bytes / ref * 1e9) + u"/s"_s, QString(),
-                    QString(), QString()});
+                    u"memcpy, new buffer: "_s + megabytes(bytes / ref * 1e9) + u"/s"_s});
         report.memory(u"  peak memory during the copy"_s, of, median(peak), u"resident before"_s,
-                      median(before));
+                      median(before), false);
     }
-    for (size_t i = 1; i < sizes.size(); ++i) {
-        report.growth(u"Copy All growth"_s, count(sizes[i - 1]) + u" -> "_s + count(sizes[i]),
-                      medians[i] / medians[i - 1], u"memcpy, new buffer,"_s,
-                      references[i] / references[i - 1]);
-    }
+    report.growth(u"Copy All growth"_s, sizes, medians, u"memcpy, new buffer,"_s, references);
     clipboard->clear();
 }
 
 // Batch creation at growing sizes, from the click until the list is laid out and painted, beside
 // QString::split of the same keyword text; picking entries of the largest batch, beside composing
 // a prompt alone; and its last entry, reached from the keyboard.
-void measureBatches(const Options& o, const Workspace& ws, Report& report)
+void measureBatches()
 {
     const std::vector<qsizetype> sizes =
-        o.smoke ? std::vector<qsizetype>{10, 100, 1'000}
-                : std::vector<qsizetype>{1'000, 10'000, 100'000, 1'000'000};
-    Answers answers;
-    Window window(ws.path(), false);
+        smoke ? std::vector<qsizetype>{10, 100, 1'000}
+              : std::vector<qsizetype>{1'000, 10'000, 100'000, 1'000'000};
+    Window window(false);
     std::vector<double> medians, references;
     QStringList keywords;
     for (const qsizetype n : sizes) {
         progress(u"batch creation, %1 keywords"_s.arg(count(n)));
         keywords = makeKeywords(n);
-        window.setKeywords(keywords);
+        window.type(keywords);
         const QString text = keywords.join(u'\n');
-        medians.push_back(medianOf(o.runs, [&](int) { return window.createBatch(); }));
-        references.push_back(medianOf(
-            o.runs, [&](int) { return timeNs([&] { sink = text.split(u'\n').size(); }); }));
-        report.check(window.rows() == n && answers.take().isEmpty(), u"the batch of %1"_s.arg(n));
-        const double t = medians.back();
-        const QString goal = n == 100'000 ? u"< 100 ms"_s : n == 1'000'000 ? u"< 1 s"_s : QString();
-        report.time(u"Batch creation"_s, count(n), t, u"QString::split"_s, references.back(), goal,
-                    t < (n == 100'000 ? 100e6 : 1e9));
+        const double t = medianOf([&] { return window.createBatch(); });
+        medians.push_back(t);
+        references.push_back(
+            medianOf([&] { return timeNs([&] { sink = text.split(u'\n').size(); }); }));
+        report.check(window.list->model()->rowCount() == n && std::exchange(said, {}).isEmpty(),
+                     u"the batch of %1"_s.arg(n));
+        const QString goal = n == 100'000 ? u"< 100 ms"_s : n == 1'000'000 ? u"< 1 s"_s : u""_s;
+        report.vs(u"Batch creation"_s, count(n), t, u"QString::split"_s, references.back(), goal,
+                  t < (n == 100'000 ? 100e6 : 1e9));
     }
-    for (size_t i = 1; i < sizes.size(); ++i) {
-        const double grows = medians[i] / medians[i - 1];
-        report.growth(u"Batch growth"_s, count(sizes[i - 1]) + u" -> "_s + count(sizes[i]), grows,
-                      u"QString::split"_s, references[i] / references[i - 1],
-                      sizes[i] == 1'000'000 ? u"<= 12x"_s : QString(), grows <= 12);
-    }
+    report.growth(u"Batch growth"_s, sizes, medians, u"QString::split"_s, references, 12);
     const qsizetype n = sizes.back();
     progress(u"picking an entry, batch of %1"_s.arg(count(n)));
-    QListView* list = window.list();
+    PromptFields plain = fields;
+    plain.promote = false;
     const auto shows = [box = window.c<QPlainTextEdit>("txtPrompt")](QString prompt) {
         return box->toPlainText() == prompt.replace(u"\r\n"_s, u"\n"_s); // the box's line ends
     };
-    PromptFields plain = ws.fields;
-    plain.promote = false;
     std::vector<double> ns, ref;
-    for (int run = 0; run < o.runs; ++run) {
+    for (int run = 0; run < runs; ++run) {
         const int row = int(n / 2 + run * 37 % (n / 2));
-        const QModelIndex index = list->model()->index(row, 0);
-        list->scrollTo(index, QAbstractItemView::PositionAtCenter);
+        const QModelIndex index = window.list->model()->index(row, 0);
+        window.list->scrollTo(index, QAbstractItemView::PositionAtCenter);
         QCoreApplication::processEvents();
         ns.push_back(timeNs([&] {
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                              list->visualRect(index).center());
+            QTest::mouseClick(window.list->viewport(), Qt::LeftButton, {},
+                              window.list->visualRect(index).center());
             QCoreApplication::processEvents();
         }));
         QString prompt;
         ref.push_back(timeNs([&] { prompt = composePrompt(plain, keywords.at(row)); }));
         report.check(shows(prompt), u"picking entry %1"_s.arg(row));
     }
-    report.time(u"Picking an entry"_s, count(n), median(ns), u"composePrompt alone"_s, median(ref),
-                u"< 5 ms"_s, median(ns) < 5e6);
-    QTest::keyClick(list, Qt::Key_End);
-    report.check(list->currentIndex().row() == n - 1
+    report.vs(u"Picking an entry"_s, count(n), median(ns), u"composePrompt alone"_s, median(ref),
+              u"< 5 ms"_s, median(ns) < 5e6);
+    QTest::keyClick(window.list, Qt::Key_End);
+    report.check(window.list->currentIndex().row() == n - 1
                      && shows(composePrompt(plain, keywords.last())),
                  u"the last entry of %1 was not reached"_s.arg(n));
 }
 
-// A run that takes over ten seconds is not repeated, and one is stopped after a minute.
-void measurePaste(const Options& o, const Workspace& ws, Report& report)
+// Pasting into the keyword box, each run in its own process; a run that takes over ten seconds is
+// not repeated, and one is stopped after a minute.
+void measurePaste()
 {
     for (const bool lines : {false, true}) {
-        const qsizetype n = lines ? (o.smoke ? 1'000 : 1'000'000) : (o.smoke ? 10'000 : 10'000'000);
+        const qsizetype n = (lines ? 1'000'000 : 10'000'000) / (smoke ? 1'000 : 1);
         progress(u"pasting %1 %2"_s.arg(count(n), lines ? u"keyword lines"_s : u"characters"_s));
         std::vector<double> ns;
-        QList<QByteArray> out{"0", "1"};
-        while (out.size() == 2 && int(ns.size()) < o.runs && (ns.empty() || ns.back() < 10e9)) {
+        QList<QByteArray> out;
+        do {
             out = probe(
-                {u"--paste-probe"_s, ws.path(), lines ? u"lines"_s : u"line"_s, QString::number(n)},
+                {u"--paste-probe"_s, folder, lines ? u"lines"_s : u"line"_s, QString::number(n)},
                 60'000);
-            report.check(out.size() != 2 || out[1] != "0", u"pasting changed the text"_s);
+            report.check(out.value(1) != "0", u"pasting changed the text"_s);
             ns.push_back(out.size() == 2 ? out[0].toDouble() : 60e9);
-        }
-        QString runs = ns.size() < size_t(o.runs) ? u" (%1 run)"_s.arg(ns.size()) : QString();
-        if (out.size() == 2 && out[1] == "2")
-            runs += u" (refused)"_s;
+        } while (out.size() == 2 && int(ns.size()) < runs && ns.back() < 10e9);
+        const QString figure = (out.size() == 2 ? duration(median(ns)) : u"> 60 s"_s)
+                               + (int(ns.size()) < runs ? u" (%1 run)"_s.arg(ns.size()) : u""_s)
+                               + (out.value(1) == "2" ? u" (refused)"_s : u""_s);
         report.add({lines
                         ? u"Paste into the keyword box, a keyword a line"_s
                         : u"Paste into the keyword box, one line of %1 characters"_s.arg(count(n)),
-                    lines ? count(n) : u"1"_s,
-                    (out.size() == 2 ? duration(median(ns)) : u"> 60 s"_s) + runs, QString(),
-                    QString(), u"<= 1 s"_s, QString()},
-                   median(ns) <= 1e9);
+                    lines ? count(n) : u"1"_s, figure},
+                   u"<= 1 s"_s, median(ns) <= 1e9);
+    }
+}
+
+// "Export All Prompts..." (Ctrl+S) of a million keywords, promotion on, until the Done box; and
+// inkwright-batch with the same keywords from its start to its end; each beside one plain write
+// of the same bytes, with the peak of resident memory beside what the keyword list takes.
+void measureExport()
+{
+    const qsizetype n = smoke ? 1'000 : 1'000'000;
+    const QStringList keywords = makeKeywords(n);
+    const QString text = keywords.join(u'\n');
+    // In memory where it can be, so that the figures are the program's and not a busy disk's.
+    QTemporaryDir out(QDir(u"/dev/shm"_s).exists() ? u"/dev/shm/inkwright-XXXXXX"_s
+                                                   : QDir::tempPath() + u"/inkwright-XXXXXX"_s);
+    const QString keywordFile = out.filePath(u"keywords.txt"_s);
+    report.check(writeFile(keywordFile, text.toUtf8()), u"the keyword file"_s);
+    const double listBytes = [&] { // the heap that splitting the keyword text adds
+        const auto heap = [] { return double(mallinfo2().uordblks + mallinfo2().hblkhd); };
+        const double before = heap();
+        const QStringList list = tsTools::splitLines(text);
+        return heap() - before;
+    }();
+    Window window(true);
+    window.type(keywords);
+    window.createBatch();
+    for (const auto& [name, format] : {std::pair{u".txt"_s, PromptExport::Format::Text},
+                                       std::pair{u".jsonl"_s, PromptExport::Format::JsonLines}}) {
+        progress(u"export of %1 keywords to %2"_s.arg(count(n), name));
+        const QString target = out.filePath(u"prompts"_s + name);
+        const QString expected = out.filePath(u"expected"_s + name);
+        PromptExport::writeFile(expected, fields, keywords, format);
+        const auto wrote = [&] { // compares the file a megabyte at a time, and removes it
+            QFile one(target), two(expected);
+            bool same = one.open(QIODevice::ReadOnly) && two.open(QIODevice::ReadOnly)
+                        && one.size() == two.size();
+            while (same && !one.atEnd())
+                same = one.read(1 << 20) == two.read(1 << 20);
+            return one.remove() && same;
+        };
+        saveAs = target;
+        std::vector<double> ns, before, peak, batchNs, batchPeak, writeNs;
+        for (int run = 0; run < runs; ++run) {
+            window.form.activateWindow(); // the progress dialog's going leaves none active
+            report.check(QTest::qWaitForWindowActive(&window.form), u"the window is inactive"_s);
+            before.push_back(resetPeak());
+            ns.push_back(
+                timeNs([&] { QTest::keyClick(window.list, Qt::Key_S, Qt::ControlModifier); }));
+            peak.push_back(status("VmHWM"));
+            report.check(std::exchange(said, {})
+                                 == QStringList{u"Done: Done. Prompts exported to %1."_s.arg(
+                                     QDir::toNativeSeparators(target))}
+                             && wrote(),
+                         u"the window's "_s + name + u" differs"_s);
+        }
+        const QByteArray bytes = readFile(expected); // read now, so the window's size is its own
+        for (int run = 0; run < runs; ++run) {
+            QProcess batch;
+            double most = 0;
+            batchNs.push_back(timeNs([&] {
+                batch.start(QCoreApplication::applicationDirPath() + u"/inkwright-batch"_s,
+                            {u"--main"_s, fields.mainKeyword, u"--product"_s, fields.productName,
+                             u"--folder"_s, folder, u"--keywords"_s, keywordFile, u"--out"_s,
+                             target});
+                while (!batch.waitForFinished(2) && batch.state() != QProcess::NotRunning)
+                    most = std::max(most, status("VmHWM", QString::number(batch.processId())));
+            }));
+            batchPeak.push_back(most);
+            report.check(batch.exitStatus() == QProcess::NormalExit && batch.exitCode() == 0
+                             && wrote(),
+                         u"inkwright-batch's "_s + name + u" differs"_s);
+            writeNs.push_back(timeNs([&] { sink = writeFile(target, bytes); }));
+            report.check(sink && QFile::remove(target), u"the plain write of "_s + name);
+        }
+        QFile::remove(expected);
+        const QString reference = u"one write of its "_s + megabytes(double(bytes.size()));
+        const double write = median(writeNs), t = median(ns), tb = median(batchNs);
+        report.vs(u"Export All Prompts (window), "_s + name, count(n), t, reference, write,
+                  u"<= 2 s and <= 1.5x"_s, t <= 2e9 && t <= 1.5 * write);
+        report.memory(u"  peak memory during the export"_s, count(n), median(peak),
+                      u"resident before"_s, median(before));
+        report.vs(u"inkwright-batch, "_s + name, count(n), tb, reference, write,
+                  u"<= 2 s and <= 1.5x"_s, tb <= 2e9 && tb <= 1.5 * write);
+        report.memory(u"  peak memory of the process"_s, count(n), median(batchPeak),
+                      u"the keyword list"_s, listBytes);
     }
 }
 
@@ -261,55 +506,48 @@ int main(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    const QStringList args = [&] {
-        QStringList list;
-        for (int i = 1; i < argc; ++i)
-            list.append(QString::fromLocal8Bit(argv[i]));
-        return list;
-    }();
-    if (args.value(0) == u"--startup-probe")
-        return startupProbe(argc, argv, args.value(1));
-    if (args.value(0) == u"--paste-probe")
-        return pasteProbe(argc, argv, args.value(1), args.value(2) == u"lines",
-                          args.value(3).toLongLong());
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    folder = args.value(2);
+    if (args.value(1) == u"--startup-probe"_s)
+        return startupProbe(folder.isEmpty());
+    modGeneral::setMessageBoxHandler([](const modGeneral::MessageBoxCall& call) {
+        said << call.title + u": "_s + call.text;
+        return int(modGeneral::vbOK);
+    });
+    modGeneral::setSaveFileNameHandler([](const auto&) { return saveAs; });
+    if (args.value(1) == u"--paste-probe"_s)
+        return pasteProbe(args.value(3) == u"lines"_s, args.value(4).toLongLong());
 
-    Options o{5, false, {}, QStringLiteral(INKWRIGHT_SHIPPED_TEMPLATES)};
     const QStringList parts{u"startup"_s, u"compose"_s, u"copy"_s,
                             u"batch"_s,   u"paste"_s,   u"export"_s};
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        const QString value = args.value(i + 1);
-        if (arg == u"--smoke") {
-            o.smoke = true;
-        } else if (arg == u"--runs" && ++i < args.size()) {
-            o.runs = std::max(5, value.toInt());
-        } else if (arg == u"--only" && ++i < args.size() && parts.contains(value)) {
-            o.only = value;
-        } else if (arg == u"--templates" && ++i < args.size()) {
-            o.templates = value;
-        } else {
-            std::fprintf(stderr,
-                         "usage: inkwright_bench [--runs N] [--smoke] [--only %s] "
-                         "[--templates DIR]\n",
-                         qPrintable(parts.join(u'|')));
-            return 2;
-        }
-    }
-    QApplication app(argc, argv);
-    const Workspace ws(o.templates);
-    if (!ws.ok) {
+    QCommandLineParser parser;
+    parser.addOptions({{u"runs"_s, u"Runs per figure, at least 5."_s, u"N"_s, u"5"_s},
+                       {u"smoke"_s, u"Tiny sizes, goals not judged (the ctest run)."_s},
+                       {u"only"_s, u"The one part to measure: "_s + parts.join(u", "_s), u"PART"_s},
+                       {u"templates"_s, u"Other templates than the shipped ones."_s, u"DIR"_s,
+                        QStringLiteral(INKWRIGHT_SHIPPED_TEMPLATES)}});
+    parser.addHelpOption();
+    parser.process(app);
+    const QString only = parser.value(u"only"_s), templates = parser.value(u"templates"_s);
+    if (!only.isEmpty() && !parts.contains(only))
+        parser.showHelp(2);
+    runs = std::max(5, parser.value(u"runs"_s).toInt());
+    smoke = parser.isSet(u"smoke"_s);
+    report.judge = !smoke;
+    QTemporaryDir dir;
+    folder = dir.path();
+    if (!dir.isValid() || !makeFolder(templates)) {
         std::fprintf(stderr, "The templates in %s could not be read, or no folder could be made.\n",
-                     qPrintable(o.templates));
+                     qPrintable(templates));
         return 1;
     }
-    Report report(!o.smoke);
-    std::fprintf(stderr, "Measuring (%d runs per figure)...\n", o.runs);
-    using Part = void (*)(const Options&, const Workspace&, Report&);
-    const Part measure[] = {measureStartup, measureComposition, measureCopyAll,
-                            measureBatches, measurePaste,       measureExport};
+    std::fprintf(stderr, "Measuring (%d runs per figure)...\n", runs);
+    void (*const measure[])() = {measureStartup, measureComposition, measureCopyAll,
+                                 measureBatches, measurePaste,       measureExport};
     for (int i = 0; i < 6; ++i) {
-        if (o.only.isEmpty() || o.only == parts[i])
-            measure[i](o, ws, report);
+        if (only.isEmpty() || only == parts[i])
+            measure[i]();
     }
-    return report.finish(o.runs);
+    return report.print(runs, std::max(earlierPeak, status("VmHWM")));
 }

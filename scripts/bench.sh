@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the optimised programs and the benchmark, and prints the benchmark's
-# table: start-up, batch creation, picking an entry, "Copy to Clipboard (All)"
-# and the composition alone, each the median of several runs beside a
-# reference measured in the same run. Extra arguments go to the benchmark
-# (for example --runs 9).
+# table: start-up, the composition alone, "Copy to Clipboard (All)", batch
+# creation, picking an entry, pasting keywords and exporting all prompts from
+# the window and with inkwright-batch, each the median of several runs beside a
+# reference measured in the same run. Extra arguments go to the benchmark (for
+# example --runs 9 or --only export; --help lists them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
