@@ -1,4 +1,5 @@
 #include "frmMain.h"
+#include "productManager.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -17,6 +18,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/inkwright/inkwright.png")));
 
     frmMain window(FullEdition);
+    linkProductManager(window);
     window.show();
     window.reportStartupProblems();
     return QApplication::exec();

@@ -1,6 +1,5 @@
 #include "frmMain.h"
 
-#include "frmPro.h"
 #include "inkwrightConfig.h"
 #include "modGeneral.h"
 #include "prompts/batchRules.h"
@@ -378,7 +377,5 @@ void frmMain::Label11_Click()
 {
     if (ui->frPro->isHidden())
         return;
-    frmPro manager(m_catalogue, this);
-    connect(&manager, &frmPro::recordsChanged, this, &frmMain::LoadProducts);
-    manager.exec();
+    Q_EMIT productManagerRequested(m_catalogue);
 }

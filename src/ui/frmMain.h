@@ -27,7 +27,8 @@ struct Refusal;
 //   the batch and the prompt list;
 //   the two clipboard copies;
 //   the prompt list's menu and the export of all prompts to a file;
-//   the product box, the promoted product and the way into the product manager.
+//   the product box, the promoted product and the "Manage" link, which asks for the product
+//   manager (productManager.h opens it).
 class frmMain final : public QWidget
 {
     Q_OBJECT
@@ -50,6 +51,12 @@ public:
     // The web address that "Keyword Ideas" opens (a build setting).
     static QString keywordIdeasAddress();
 
+Q_SIGNALS:
+    // "Manage" was used in the full edition: the product manager should open over this window
+    // on its catalogue, and call LoadProducts() after each change it makes.
+    void productManagerRequested(const ProductCatalogue& catalogue);
+
+public:
     // Hidden holders: the window's working storage.
     QString txtPromptBasic; // topic template
     QString txtPromptPro;   // angle template

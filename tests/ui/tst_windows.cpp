@@ -2,6 +2,7 @@
 // program folder and ends with every message box it expected shown and every window closed.
 #include "frmMain.h"
 #include "modGeneral.h"
+#include "productManager.h"
 #include "prompts/batchRules.h"
 
 #include <QtTest>
@@ -80,6 +81,7 @@ class tst_windows : public QObject
     bool open(bool full = true)
     {
         main.emplace(full, folder->path());
+        linkProductManager(*main);
         main->show();
         return QTest::qWaitForWindowActive(&*main);
     }
