@@ -28,7 +28,7 @@ static PromptFields fields(const QString& topic, const QString& angle, const QSt
 // (composed step by step) with a backslash, a comma, a control character and a lone surrogate.
 static const PromptFields exportFields{
     u"T #WORDS#\n.\r\n#PRO#"_s, u"A #ANGLE#\r"_s, u"Herb"_s, u"9"_s, false, {}, {}, {}};
-static const QStringList keywords{u"herb"_s, u"Herb \"b\u00e9"_s, u"\\#,\x01\xD800"_s};
+static const QStringList keywords{u"herb"_s, u"Herb \"b\u00e9"_s, u"\\#,\x01\xD800"_s, u"herb x"_s};
 
 static QByteArray exported(const QStringList& words, Format format,
                            const PromptFields& f = exportFields)
@@ -152,12 +152,14 @@ private Q_SLOTS:
         QTest::newRow("csv") << Format::Csv << u"A #ANGLE#."_s
                              << u"\uFEFFkeyword,prompt\r\nherb,\"T 9\r\n.\r\n\"\r\n"
                                 "\"Herb \"\"b\u00e9\",\"A \"\"b\u00e9.\"\r\n"
-                                "\"\\#,\x01\uFFFD\",\"A \\#,\x01\uFFFD.\"\r\n"_s;
+                                "\"\\#,\x01\uFFFD\",\"A \\#,\x01\uFFFD.\"\r\nherb x,A x.\r\n"_s;
         QTest::newRow("jsonl")
             << Format::JsonLines << exportFields.angleTemplate
             << u"{\"keyword\": \"herb\", \"prompt\": \"T 9\\r\\n.\\r\\n\"}\n"
                "{\"keyword\": \"Herb \\\"b\u00e9\", \"prompt\": \"A \\\"b\u00e9\\r\\n\"}\n"
-               "{\"keyword\": \"\\\\#,\\u0001\uFFFD\", \"prompt\": \"A \\\\#,\\u0001\uFFFD\\r\\n\"}\n"_s;
+               "{\"keyword\": \"\\\\#,\\u0001\uFFFD\", \"prompt\": \"A "
+               "\\\\#,\\u0001\uFFFD\\r\\n\"}\n"
+               "{\"keyword\": \"herb x\", \"prompt\": \"A x\\r\\n\"}\n"_s;
     }
 
     void formats()
@@ -188,6 +190,9 @@ private Q_SLOTS:
             Outcome::Cancelled);
         QCOMPARE(PromptExport::writeFile(u"/dev/full"_s, exportFields, many, Format::Csv).result,
                  Outcome::Failed);
+        // A device is written as it is, never replaced.
+        QCOMPARE(PromptExport::writeFile(u"/dev/null"_s, exportFields, many, Format::Csv).result,
+                 QFile::exists(u"/dev/null"_s) ? Outcome::Written : Outcome::Failed);
         QVERIFY(QDir(empty.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
     }
 
