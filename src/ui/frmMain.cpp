@@ -231,9 +231,8 @@ void frmMain::cmdCreatePrompt_Click()
     if (input.promote && !LoadPromotedProduct())
         return;
 
+    // A text of line breaks alone gives no keyword and an empty list.
     tsTools1.SplitToList(keywordText, lstKeywords);
-    if (lstKeywords.count() == 0)
-        return refuse(BatchRules::noKeywords());
     lstKeywords.current = lstKeywords.count() - 1;
     m_promptModel->setKeywords(lstKeywords.items);
 }

@@ -75,9 +75,6 @@ void frmPro::RefreshProductList()
     ui->lstProductsFiltered->clear();
     const QStringList names = m_catalogue.list(lstProducts);
     ui->lstProductsFiltered->addItems(names);
-    m_listedStamps.clear();
-    for (const QString& name : names)
-        m_listedStamps.insert(name, m_catalogue.stamp(name));
     ui->lstProductsFiltered->setCurrentRow(-1);
     ui->lstProductsFiltered->clearSelection();
 }
@@ -145,7 +142,6 @@ void frmPro::cmdEditProduct_Click()
         say(QStringLiteral("Invalid File"), QStringLiteral("The file can't be opened."));
         return;
     }
-    m_openedText = fileText;
     m_openedRest = ProductRecord::fromText(fileText)->rest;
     ui->txtFilename->setText(name);
     setFilenameLocked(true);
@@ -161,8 +157,6 @@ void frmPro::cmdSave_Click()
     const QString name = ui->txtFilename->text();
     if (const Verdict refusal = m_catalogue.checkSave(record, name, !editing))
         return say(refusal->title, refusal->text);
-    if (editing && m_catalogue.checkUnchanged(name, m_openedText))
-        return refuseChanged();
     if (!m_catalogue.save(name, record))
         return say(QStringLiteral("Error"),
                    QStringLiteral("There was an error saving the product file."));
@@ -185,24 +179,10 @@ void frmPro::cmdDeleteProduct_Click()
                            QStringLiteral("Confirm"))
         != modGeneral::vbYes)
         return;
-    const QString name = selectedRecordName();
-    const QString now = m_catalogue.stamp(name);
-    if (!now.isEmpty() && now != m_listedStamps.value(name))
-        return refuseChanged();
-    if (!m_catalogue.remove(name))
+    if (!m_catalogue.remove(selectedRecordName()))
         return say(QStringLiteral("Error"),
                    QStringLiteral("There was an error with the deletion of the selected file."));
     say(QStringLiteral("Done"), QStringLiteral("Done."));
-    RefreshProductList();
-    Q_EMIT recordsChanged();
-}
-
-// Another window or program changed the record: nothing is overwritten or
-// deleted, and both windows list the folder as it is now.
-void frmPro::refuseChanged()
-{
-    const Refusal refusal = ProductCatalogue::changedOutside();
-    say(refusal.title, refusal.text);
     RefreshProductList();
     Q_EMIT recordsChanged();
 }

@@ -3,7 +3,6 @@
 #include "components/holderList.h"
 
 #include <QDialog>
-#include <QHash>
 
 #include <memory>
 
@@ -49,12 +48,8 @@ private:
     void cmdDeleteProduct_Click();
     void cmdClose_Click();
 
-    void refuseChanged();
-
     std::unique_ptr<Ui::frmPro> ui;
     const ProductCatalogue& m_catalogue;
-    QHash<QString, QString> m_listedStamps; // record name -> its state when listed
-    QString m_openedText;                   // the edited record's text when Edit opened it
-    QString m_openedRest;                   // ...and its lines past the third
+    QString m_openedRest; // the edited record's lines past the third, kept on Save
     bool m_centred = false;
 };

@@ -34,8 +34,6 @@ void LinkLabel::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
         if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
             Q_EMIT clicked();
             return;

@@ -3,7 +3,8 @@
 #include <QLabel>
 
 // A label drawn and used as a link: blue, underlined, the up-arrow pointer,
-// reachable with Tab and activated by a click, Space or Enter.
+// reachable with Tab and activated by a click or Space. Enter starts nothing:
+// the windows have no default button.
 class LinkLabel final : public QLabel
 {
     Q_OBJECT

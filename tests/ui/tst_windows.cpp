@@ -15,8 +15,6 @@ using namespace Qt::StringLiterals;
 static const QString Pro = u"In the middle of the article begin preselling the following product: "
                            u"'Guide'. Product Format: ebook. What it does: Helps. "_s;
 static const QString CantOpen = u"Invalid File: The file can't be opened."_s;
-static const QString Changed = u"Product Changed: This product was changed outside this window. "
-                               u"Open it again to see the changes."_s;
 static const QString Confirm = u"Confirm: Delete file?"_s;
 
 // Replaces the text of a box as a user does: select all, then paste (or delete).
@@ -213,7 +211,7 @@ private Q_SLOTS:
                     .arg(f.bold() ? u" bold"_s : u""_s, f.underline() ? u" link"_s : u""_s));
         }
         QCOMPARE(fonts.join(u", "), u"9.75 bold, 9, 9 bold, 9.75, 9.75, 8.25, 9 link"_s);
-        // Keyword Ideas opens its address on click, Space and Enter; Close ends the window.
+        // Keyword Ideas opens its address on click and Space, not Enter; Close ends the window.
         QWidget* ideas = c("lblPicKeywords");
         QTest::mousePress(ideas, Qt::LeftButton);
         QTest::mouseRelease(ideas, Qt::LeftButton, {}, QPoint(-5, -5)); // slipped off
@@ -222,7 +220,7 @@ private Q_SLOTS:
         QTest::mouseRelease(ideas, Qt::LeftButton);
         QTest::keyClick(ideas, Qt::Key_Space);
         QTest::keyClick(ideas, Qt::Key_Return);
-        QCOMPARE(addresses, QStringList(3, frmMain::keywordIdeasAddress()));
+        QCOMPARE(addresses, QStringList(2, frmMain::keywordIdeasAddress()));
         press(c("Command1"));
         QTRY_VERIFY(!main->isVisible());
         // A template that cannot be read is reported once the window is up, and gives no prompt.
@@ -243,11 +241,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("made"); // the keywords listed, joined by '|'
         const QString m = u"Missing Info: Please "_s;
         QTest::newRow("no main keyword") << u"|||x"_s << m + u"enter your main keyword."_s << "";
-        QTest::newRow("line breaks only")
-            << u"a|\n\n|4|"_s << m + u"enter one or more long-tailed keywords."_s << "";
+        QTest::newRow("line breaks only") << u"a|\n\n|4|"_s << QString() << "";
         QTest::newRow("record short") << u"a|b|4|short"_s << CantOpen << "";
         QTest::newRow("path out") << u"a|b|4|../outside"_s << CantOpen << "";
-        QTest::newRow("any listed name") << u"a|b|4|z:b"_s << QString() << u"b"_s;
+        QTest::newRow("dot name stays inside") << u"a|b|4|."_s << QString() << u"b"_s;
         QTest::newRow("promoted") << u"a|b\r\n \r\n\nb|4|notes"_s << QString() << u"b| |b"_s;
         QTest::newRow("not promoted") << u" |b| |"_s << QString() << u"b"_s;
     }
@@ -260,12 +257,13 @@ private Q_SLOTS:
         const QStringList f = fields.split(u'|');
         for (const QString& record :
              {u"guide|Guide|ebook|Helps"_s, u"notes|Notes|pdf|Keeps notes|more"_s,
-              u"short|Only|Two"_s, u"z:b|Colon|pdf|Has one"_s})
+              u"short|Only|Two"_s, u".|Dot|pdf|Has one"_s})
             QVERIFY(writeRecord(record.section(u'|', 0, 0), record.section(u'|', 1)));
         QVERIFY(write(u"outside.txt"_s, "Outside\r\nwrong\r\nMust not be read"));
         QVERIFY(open());
-        // An earlier batch promoting the first record, with a prompt on screen.
+        // An earlier batch promoting a record, with a prompt on screen.
         press(c("chkPromoteProduct"));
+        paste(c<QComboBox>("cboPromoteProduct")->lineEdit(), u"guide"_s);
         batch(u"apple"_s, u"apple pie\napple"_s);
         const QString before = pick(1);
         QCOMPARE(before, u"About apple in 400 words. "_s + Pro + u"End."_s);
@@ -282,7 +280,7 @@ private Q_SLOTS:
         // The product is read only for a batch made with promotion; else it is kept.
         QCOMPARE(main->txtProductName + main->txtFormat + main->txtDescription,
                  f[3] == u"notes" ? u"NotespdfKeeps notes"_s
-                 : f[3] == u"z:b" ? u"ColonpdfHas one"_s
+                 : f[3] == u"."   ? u"DotpdfHas one"_s
                                   : u"GuideebookHelps"_s);
     }
 
@@ -465,6 +463,7 @@ private Q_SLOTS:
     {
         QVERIFY(writeRecord(u"short"_s, u"Only|Two"_s));
         QVERIFY(write(u"products/gamma.txt"_s, "Gamma\r\nebook\r\nDoes\nfourth\r\n"));
+        QVERIFY(writeRecord(QString(), u"Nameless|ebook|Does"_s));
         withManager({u"alpha"_s, u"beta"_s}, [this] {
             select(u"short"_s);
             expect(CantOpen);
@@ -487,49 +486,46 @@ private Q_SLOTS:
             fields(u"Gamma 2"_s);
             press(p("cmdSave"));
             QCOMPARE(read(u"products/gamma.txt"_s), "Gamma 2\r\nebook\r\nDoes\nfourth\r\n");
-            // A record changed or removed behind the window is not overwritten.
-            for (const QByteArray& other : {QByteArray("alpha\r\nebook\r\nOther"), QByteArray()}) {
+            // A record changed or removed behind the window is replaced by what was typed.
+            for (const bool removed : {false, true}) {
                 select(u"alpha"_s);
                 press(p("cmdEditProduct"));
-                QVERIFY(other.isEmpty() ? QFile::remove(path(u"products/alpha.txt"_s))
-                                        : write(u"products/alpha.txt"_s, other));
+                QVERIFY(removed ? QFile::remove(path(u"products/alpha.txt"_s))
+                                : writeRecord(u"alpha"_s, u"Other|pdf|Else"_s));
                 fields(u"Mine"_s);
-                press(p("cmdSave"), Changed);
-                QVERIFY(p("frProduct")->isVisible() && fields().startsWith(u"Mine|"_s));
-                QCOMPARE(read(u"products/alpha.txt"_s),
-                         other.isEmpty() ? QByteArray("(missing)") : other);
-                QCOMPARE(listed().contains(u"alpha"_s), !other.isEmpty());
-                press(p("cmdCancel"));
+                press(p("cmdSave"));
+                QCOMPARE(read(u"products/alpha.txt"_s), "Mine\r\nebook\r\nDoes alpha");
             }
+            // The file ".txt" is the record with no name: it opens, and Save asks for a name.
+            select(QString());
+            press(p("cmdEditProduct"));
+            press(p("cmdSave"),
+                  u"Missing Info: Please enter a filename to save this product / service."_s);
         });
     }
 
     void managerDeleting()
     {
-        withManager({u"alpha"_s, u"beta"_s}, [this] {
+        withManager({u"alpha"_s, u"beta"_s, u"gamma"_s}, [this] {
             press(p("cmdDeleteProduct"), u"Nothing to delete: Please select a product first."_s);
             select(u"alpha"_s);
             expect(Confirm, modGeneral::vbNo);
             press(p("cmdDeleteProduct"));
-            QCOMPARE(listed(), u"alpha beta"_s);
+            QCOMPARE(listed(), u"alpha beta gamma"_s);
+            // Yes deletes, also a record changed since it was listed.
+            QVERIFY(writeRecord(u"alpha"_s, u"alpha|ebook|changed"_s));
             expect(Confirm, modGeneral::vbYes);
             press(p("cmdDeleteProduct"), u"Done: Done."_s);
-            QCOMPARE(listed(), u"beta"_s);
+            QCOMPARE(listed(), u"beta gamma"_s);
             QCOMPARE(c<QComboBox>("cboPromoteProduct")->currentText(), u"beta"_s);
             QVERIFY(!QFile::exists(path(u"products/alpha.txt"_s)));
-            // A record changed since it was listed is not deleted.
-            select(u"beta"_s);
-            QVERIFY(writeRecord(u"beta"_s, u"beta|ebook|changed"_s));
-            expect(Confirm, modGeneral::vbYes);
-            press(p("cmdDeleteProduct"), Changed);
-            QVERIFY(QFile::exists(path(u"products/beta.txt"_s)));
             // A record removed behind the window's back: the lists stay as they were.
             select(u"beta"_s);
             QVERIFY(QFile::remove(path(u"products/beta.txt"_s)));
             expect(Confirm, modGeneral::vbYes);
             press(p("cmdDeleteProduct"),
                   u"Error: There was an error with the deletion of the selected file."_s);
-            QCOMPARE(listed(), u"beta"_s);
+            QCOMPARE(listed(), u"beta gamma"_s);
         });
     }
 };

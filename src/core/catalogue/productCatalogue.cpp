@@ -2,8 +2,6 @@
 
 #include "components/tsFile.h"
 
-#include <QDateTime>
-#include <QFileInfo>
 
 ProductCatalogue::ProductCatalogue(const tsFile& files, const DataPaths& paths)
     : m_files(files)
@@ -20,12 +18,9 @@ QStringList ProductCatalogue::list(HolderList& raw) const
     for (qsizetype i = 0; i < listed.count(); ++i) {
         QString item;
         listed.select(i, &item);
-        // A file called ".txt" would be a record without a name.
-        const QString name = ProductRecords::recordNameOf(m_files.FileNameOf(item));
-        if (name.isEmpty())
-            continue;
+        // A file called ".txt" is listed with an empty name.
         raw.items.append(item);
-        names.append(name);
+        names.append(ProductRecords::recordNameOf(m_files.FileNameOf(item)));
     }
     raw.current = raw.count() - 1;
     return names;
@@ -39,31 +34,6 @@ bool ProductCatalogue::load(const QString& name, HolderList& lines) const
 bool ProductCatalogue::read(const QString& name, QString& text) const
 {
     return m_files.LoadTextFile(text, m_paths.recordFile(name), nullptr, tsFile::Links::Refuse);
-}
-
-QString ProductCatalogue::stamp(const QString& name) const
-{
-    const QFileInfo info(m_paths.recordFile(name));
-    if (!info.exists() && !info.isSymLink())
-        return QString();
-    return QString::number(info.size()) + u'@'
-           + QString::number(info.lastModified().toMSecsSinceEpoch());
-}
-
-Verdict ProductCatalogue::checkUnchanged(const QString& name, const QString& readText) const
-{
-    QString now;
-    if (!read(name, now) || now != readText)
-        return changedOutside();
-    return std::nullopt;
-}
-
-Refusal ProductCatalogue::changedOutside()
-{
-    return Refusal{
-        QStringLiteral("Product Changed"),
-        QStringLiteral(
-            "This product was changed outside this window. Open it again to see the changes.")};
 }
 
 bool ProductCatalogue::exists(const QString& name) const
@@ -106,12 +76,7 @@ Verdict ProductCatalogue::checkSave(const ProductRecord& fields, const QString& 
     case ProductRecords::NameCheck::Ok:
         break;
     }
-    HolderList raw;
-    const QStringList taken = list(raw);
-    const bool sameName = std::any_of(taken.begin(), taken.end(), [&name](const QString& other) {
-        return other.compare(name, Qt::CaseInsensitive) == 0;
-    });
-    if (sameName || exists(name))
+    if (exists(name))
         return Refusal{
             QStringLiteral("Ooops"),
             QStringLiteral("Oooops! That file is already in use. Please use another filename.")};

@@ -29,24 +29,14 @@ public:
     // The whole text of record `name`; false when it cannot be read.
     bool read(const QString& name, QString& text) const;
 
-    // What tells one state of record `name` from another (size and time of
-    // change), or nothing when there is no such file.
-    QString stamp(const QString& name) const;
-
     bool exists(const QString& name) const;
     bool save(const QString& name, const ProductRecord& record) const;
     bool remove(const QString& name) const;
 
     // The checks of the product form's Save, in order: the three fields, then
-    // the file name (a new record's must be usable and free, also of records
-    // that differ only in letter case; an edited one's must not be empty).
+    // the file name (a new record's must be usable and free, as the file
+    // system's existence test says; an edited one's must not be empty).
     Verdict checkSave(const ProductRecord& fields, const QString& name, bool adding) const;
-
-    // Refuses when record `name` no longer holds `readText`, the text it had
-    // when it was opened: another window or program changed or removed it.
-    Verdict checkUnchanged(const QString& name, const QString& readText) const;
-
-    static Refusal changedOutside();
 
 private:
     const tsFile& m_files;

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 QString ProductRecord::fileText() const
 {
     using ProductRecords::singleLine;
@@ -56,6 +58,7 @@ QString recordNameOf(const QString& fileName)
 
 namespace {
 
+#ifdef Q_OS_WIN
 bool isReservedDeviceName(const QString& name)
 {
     // Windows keeps these names for devices, whatever extension follows.
@@ -76,49 +79,39 @@ bool isReservedDeviceName(const QString& name)
                || QStringLiteral("\u00B9\u00B2\u00B3").contains(stem.at(3));
     return false;
 }
+#endif
+
+bool isUnsafeCharacter(char16_t u)
+{
+    if (u < 0x20 || u == 0x7F || u == u'/' || u == u'\\')
+        return true;
+#ifdef Q_OS_WIN
+    return QStringView(u":*?\"<>|").contains(QChar(u));
+#else
+    return false;
+#endif
+}
 
 } // namespace
 
-bool isPlainRecordName(const QString& name)
-{
-    // A lone surrogate has no form on disk: the file would get another name.
-    if (name == QStringLiteral(".") || name == QStringLiteral("..")
-        || !QStringView(name).isValidUtf16())
-        return false;
-    for (const QChar c : name) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7F)
-            return false;
-        switch (u) {
-        case u'\\':
-        case u'/':
-        case u':':
-        case u'*':
-        case u'?':
-        case u'"':
-        case u'<':
-        case u'>':
-        case u'|':
-            return false;
-        default:
-            break;
-        }
-    }
-    return !isReservedDeviceName(name);
-}
-
 bool staysInFolder(const QString& name)
 {
-    return !name.isEmpty() && name != QStringLiteral(".") && name != QStringLiteral("..")
-           && !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QChar(0));
+    return !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QChar(0));
 }
 
 NameCheck checkNewRecordName(const QString& name)
 {
     if (name.isEmpty())
         return NameCheck::Empty;
-    if (!isPlainRecordName(name) || name.endsWith(u'.') || name.endsWith(u' '))
+    // A lone surrogate has no form on disk: the file would get another name.
+    if (!QStringView(name).isValidUtf16()
+        || std::any_of(name.begin(), name.end(),
+                       [](QChar c) { return isUnsafeCharacter(c.unicode()); }))
         return NameCheck::Unusable;
+#ifdef Q_OS_WIN
+    if (isReservedDeviceName(name))
+        return NameCheck::Unusable;
+#endif
     return NameCheck::Ok;
 }
 

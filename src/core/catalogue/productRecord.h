@@ -34,12 +34,6 @@ QString singleLine(const QString& text);
 // The record name of a record file: its name without the final ".txt".
 QString recordNameOf(const QString& fileName);
 
-// True when `name` names a file directly inside the products folder, and
-// nothing else: no folder separator, not "." or "..", no character that a file
-// name cannot hold on Windows, macOS or Linux (nor a lone surrogate), not a
-// Windows device name.
-bool isPlainRecordName(const QString& name);
-
 enum class NameCheck
 {
     Ok,
@@ -47,13 +41,16 @@ enum class NameCheck
     Unusable
 };
 
-// True when `name` cannot lead out of the products folder: not empty, not
-// "." or "..", no folder separator and no NUL. Any name the listing shows
-// passes; whether the file opens is the file system's to say.
+// True when `name` cannot lead out of the products folder: no folder
+// separator and no NUL. ".txt" is always appended, so "." and ".." name files
+// inside the folder too; whether the file opens is the file system's to say.
 bool staysInFolder(const QString& name);
 
-// Whether a new record may be saved under `name`: a plain record name that
-// also does not end in a dot or a blank, which Windows would silently drop.
+// Whether a new record may be saved under `name`. Refused everywhere: a
+// folder separator, a control character and a lone surrogate, which leave the
+// folder or cannot be stored as the name typed. Refused on Windows only,
+// where writing them would report success and write elsewhere: the
+// characters : * ? " < > | and the device names (CON, NUL, COM1...).
 NameCheck checkNewRecordName(const QString& name);
 
 } // namespace ProductRecords

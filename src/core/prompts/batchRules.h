@@ -34,7 +34,7 @@ Verdict checkPastedText(const QString& text);
 // A file dropped on the keyword box that cannot be read.
 Refusal unreadableFile(const QString& path, const QString& why);
 
-// A keyword text made only of line breaks holds no keyword.
+// The keyword box is empty.
 Refusal noKeywords();
 
 // The promoted product's record cannot be used.
