@@ -167,8 +167,8 @@ private Q_SLOTS:
         for (const QString& name : {u"my:x"_s, u"a*?\"<>|"_s, u"con"_s, u"NUL.tar.gz"_s, u"AUX "_s,
                                     u"COM\u00B9"_s, u"lpt\u00B2.txt"_s, u"CONIN$"_s})
             QCOMPARE(ProductRecords::checkNewRecordName(name), windows);
-        for (const QString& name : {u"."_s, u".."_s, u"guide."_s, u"guide "_s, u"COM0"_s, u"my con"_s,
-                                    u" lead"_s, u"été 😀 (1) #2"_s})
+        for (const QString& name : {u"."_s, u".."_s, u"guide."_s, u"guide "_s, u"COM0"_s,
+                                    u"my con"_s, u" lead"_s, u"été 😀 (1) #2"_s})
             QCOMPARE(ProductRecords::checkNewRecordName(name), NameCheck::Ok);
         // Promoting refuses only a name that leaves the folder; ".txt" keeps "." and ".." in it.
         const QStringList inside{u"."_s, u".."_s, u"z:b"_s, {}}, out{u"../x"_s, u"a\\b"_s, u"\0"_s};
@@ -232,7 +232,8 @@ private Q_SLOTS:
 #endif
         HolderList raw;
         const QStringList names = catalogue.list(raw);
-        QCOMPARE(names, (QStringList{u".hidden"_s, u""_s, u"B"_s, u"herb-guide"_s, u"notes.txt"_s}));
+        QCOMPARE(names,
+                 (QStringList{u".hidden"_s, u""_s, u"B"_s, u"herb-guide"_s, u"notes.txt"_s}));
         QCOMPARE(raw.current, names.size() - 1);
         QVERIFY(catalogue.load(u"notes.txt"_s, lines)); // each listed name leads to its file
         QVERIFY(QDir(file({})).removeRecursively());

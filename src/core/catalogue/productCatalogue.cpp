@@ -2,7 +2,6 @@
 
 #include "components/tsFile.h"
 
-
 ProductCatalogue::ProductCatalogue(const tsFile& files, const DataPaths& paths)
     : m_files(files)
     , m_paths(paths)

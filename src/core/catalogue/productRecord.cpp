@@ -104,9 +104,9 @@ NameCheck checkNewRecordName(const QString& name)
     if (name.isEmpty())
         return NameCheck::Empty;
     // A lone surrogate has no form on disk: the file would get another name.
-    if (!QStringView(name).isValidUtf16()
-        || std::any_of(name.begin(), name.end(),
-                       [](QChar c) { return isUnsafeCharacter(c.unicode()); }))
+    if (!QStringView(name).isValidUtf16() || std::any_of(name.begin(), name.end(), [](QChar c) {
+            return isUnsafeCharacter(c.unicode());
+        }))
         return NameCheck::Unusable;
 #ifdef Q_OS_WIN
     if (isReservedDeviceName(name))
