@@ -1,18 +1,17 @@
 #include "tsFile.h"
 
+#include "fileOutput.h"
 #include "lineScan.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QScopeGuard>
 #include <QStringDecoder>
-#include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -123,46 +122,88 @@ bool tsFile::FileExists(const QString& path) const
     return info.exists() || info.isSymLink();
 }
 
-bool tsFile::readFile(const QString& path, QByteArray& bytes, QString* error, Links links) const
+bool tsFile::LoadBytes(QByteArray& bytes, const QString& path, const ReadLimits& limits,
+                       QString* error) const
 {
+    bytes.clear();
     auto fail = [&](const QString& why) {
+        bytes.clear();
         if (error)
             *error = why;
         return false;
     };
+    const bool standardInput = limits.streams && path == u"-";
     const QFileInfo info(path);
-    if (links == Links::Refuse && info.isSymLink())
-        return fail(QStringLiteral("it is a link to another file"));
-    if (!info.exists())
-        return fail(QStringLiteral("the file does not exist"));
+    if (!standardInput) {
+        if (limits.links == Links::Refuse && info.isSymLink())
+            return fail(QStringLiteral("it is a link to another file"));
+        if (!info.exists())
+            return fail(QStringLiteral("the file does not exist"));
+        if (info.isDir())
+            return fail(QStringLiteral("it is a folder"));
+    }
     const QString notAFile = QStringLiteral("it is not a file");
-    QFile file;
+    const QString tooLarge = QStringLiteral("the file is larger than %1 MB").arg(limits.maxBytes >> 20);
 #ifdef Q_OS_UNIX
     // Opened without waiting for a writer, and what was opened is checked, so
     // a file swapped for a pipe or a device after the look above is refused.
-    const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | (links == Links::Refuse ? O_NOFOLLOW : 0);
-    const int fd = ::open(QFile::encodeName(path).constData(), flags);
-    if (fd < 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    struct stat status = {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return fail(notAFile);
+    int fd = 0;
+    if (!standardInput) {
+        const int flags =
+            O_RDONLY | O_NONBLOCK | O_CLOEXEC | (limits.links == Links::Refuse ? O_NOFOLLOW : 0);
+        fd = ::open(QFile::encodeName(path).constData(), flags);
+        if (fd < 0)
+            return fail(QString::fromLocal8Bit(std::strerror(errno)));
     }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return fail(file.errorString());
+    const auto closeFd = qScopeGuard([&] {
+        if (!standardInput)
+            ::close(fd);
+    });
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    const bool stream = S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)
+                        || (standardInput && ::isatty(fd));
+    if (S_ISDIR(status.st_mode))
+        return fail(QStringLiteral("it is a folder"));
+    if (!S_ISREG(status.st_mode) && !(limits.streams && stream))
+        return fail(limits.streams ? QStringLiteral("it is a device, not a file") : notAFile);
+    // A named pipe opened without waiting reads on as usual; with no writer
+    // at all it reads as empty.
+    if (!standardInput && stream)
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    constexpr qsizetype Block = qsizetype(1) << 20;
+    for (;;) {
+        // Whole blocks: files under /proc take reads of their own record size only.
+        const qsizetype used = bytes.size();
+        if (bytes.capacity() < used + Block)
+            bytes.reserve(std::max(2 * bytes.capacity(), used + Block));
+        bytes.resize(used + Block);
+        const ssize_t got = ::read(fd, bytes.data() + used, size_t(Block));
+        if (got < 0 && errno == EINTR) {
+            bytes.resize(used);
+            continue;
+        }
+        if (got < 0)
+            return fail(QString::fromLocal8Bit(std::strerror(errno)));
+        bytes.resize(used + got);
+        if (got == 0)
+            return true;
+        if (bytes.size() > limits.maxBytes)
+            return fail(tooLarge);
     }
 #else
-    if (!info.isFile())
-        return fail(notAFile);
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
-#endif
-    // Counted as read, not taken from the size the file system reports: files
-    // such as those under /proc report none.
-    bytes.clear();
+    QFile file;
+    if (standardInput) {
+        if (!file.open(0, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+            return fail(file.errorString());
+    } else {
+        if (!info.isFile())
+            return fail(notAFile);
+        file.setFileName(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(file.errorString());
+    }
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     for (;;) {
         const qint64 got = file.read(chunk.data(), chunk.size());
@@ -170,19 +211,18 @@ bool tsFile::readFile(const QString& path, QByteArray& bytes, QString* error, Li
             return fail(file.errorString());
         if (got == 0)
             return true;
-        if (bytes.size() + got > MaxReadBytes) {
-            bytes.clear();
-            return fail(QStringLiteral("the file is larger than %1 MB").arg(MaxReadBytes >> 20));
-        }
+        if (bytes.size() + got > limits.maxBytes)
+            return fail(tooLarge);
         bytes.append(chunk.constData(), got);
     }
+#endif
 }
 
 bool tsFile::LoadTextFile(QString& holder, const QString& path, QString* error, Links links) const
 {
     holder.clear();
     QByteArray bytes;
-    if (!readFile(path, bytes, error, links))
+    if (!LoadBytes(bytes, path, ReadLimits{MaxReadBytes, links, false}, error))
         return false;
     holder = decodeText(bytes);
     return true;
@@ -191,7 +231,7 @@ bool tsFile::LoadTextFile(QString& holder, const QString& path, QString* error, 
 bool tsFile::LoadListFile(HolderList& list, const QString& path, QString* error, Links links) const
 {
     QByteArray bytes;
-    if (!readFile(path, bytes, error, links))
+    if (!LoadBytes(bytes, path, ReadLimits{MaxReadBytes, links, false}, error))
         return false;
     list.items.append(splitFileLines(decodeText(bytes)));
     return true;
@@ -204,42 +244,15 @@ bool tsFile::SaveTextFile(const QString& text, const QString& path, QString* err
     const QByteArray bytes =
         (text.startsWith(QChar(0xFEFF)) ? QByteArrayLiteral("\xEF\xBB\xBF") : QByteArray())
         + text.toUtf8();
-    auto fail = [&](const QString& why) {
-        if (error)
-            *error = why;
+    FileOutput out;
+    if (!out.open(path, FileOutput::Links::Replace, error))
         return false;
-    };
-#ifdef Q_OS_WIN
-    // Windows moves no file that is still open, and a QTemporaryFile stays
-    // open until it is destroyed; QSaveFile closes its file before the swap.
-    QSaveFile save(path);
-    if (!save.open(QIODevice::WriteOnly) || save.write(bytes) != bytes.size() || !save.commit())
-        return fail(save.errorString());
-    return true;
-#else
-    QTemporaryFile file(QFileInfo(path).absolutePath() + QStringLiteral("/.inkwright-XXXXXX"));
-    if (!file.open())
-        return fail(file.errorString());
-    // Every byte is written and flushed before the swap: a full disk or a file
-    // size limit leaves the old file in place.
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return fail(file.errorString());
-#ifdef Q_OS_UNIX
-    if (::fsync(file.handle()) != 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
-#endif
-    const QFileInfo old(path);
-    file.setPermissions(old.exists() ? old.permissions()
-                                     : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
-                                           | QFile::ReadOther);
-    std::error_code failure;
-    std::filesystem::rename(std::filesystem::path(file.fileName().toStdU16String()),
-                            std::filesystem::path(path.toStdU16String()), failure);
-    if (failure)
-        return fail(QString::fromStdString(failure.message()));
-    file.setAutoRemove(false);
-    return true;
-#endif
+    if (out.device().write(bytes) != bytes.size()) {
+        if (error)
+            *error = out.device().errorString();
+        return false;
+    }
+    return out.commit(error);
 }
 
 bool tsFile::DeleteFile(const QString& path, QString* error) const

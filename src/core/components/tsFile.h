@@ -37,6 +37,22 @@ public:
     // one that leads nowhere.
     bool FileExists(const QString& path) const;
 
+    // What a read takes: at most `maxBytes`, through a link or not, and with
+    // `streams` also a pipe, a named pipe (one with no writer reads as empty)
+    // or, for the path "-", standard input, beside a regular file. A folder or
+    // a device is never read.
+    struct ReadLimits
+    {
+        qint64 maxBytes = MaxReadBytes;
+        Links links = Links::Follow;
+        bool streams = false;
+    };
+
+    // The bytes of the file, read in blocks and counted as they come, so that
+    // a file that reports no size (under /proc) or never ends stays bounded.
+    bool LoadBytes(QByteArray& bytes, const QString& path, const ReadLimits& limits,
+                   QString* error = nullptr) const;
+
     // `holder` becomes the whole text of the file. On failure it becomes empty.
     // Every read is bounded by MaxReadBytes counted as the bytes come, opens
     // without waiting (a named pipe never blocks it) and reads only a regular
@@ -50,10 +66,9 @@ public:
 
     // Creates or replaces the file with `text` as UTF-8 (with a byte-order
     // mark only when the text itself begins with U+FEFF, so that reading it
-    // back gives the same text). The old file stays intact unless the whole
-    // new text was written: the text goes to a temporary file with a short
-    // name of its own in the same folder, which then takes the old file's
-    // place in one step, so any name the file system takes can be saved.
+    // back gives the same text), through a FileOutput: the old file stays
+    // intact unless the whole new text was written. A link at `path` is
+    // replaced, never written through.
     bool SaveTextFile(const QString& text, const QString& path, QString* error = nullptr) const;
 
     // Deletes the file at `path`.
@@ -81,6 +96,4 @@ public:
     // the text are kept, and a final line break does not start another line.
     static QStringList splitFileLines(const QString& text);
 
-private:
-    bool readFile(const QString& path, QByteArray& bytes, QString* error, Links links) const;
 };

@@ -1,9 +1,9 @@
 #include "promptExport.h"
 
-#include <QFile>
+#include "components/fileOutput.h"
+
 #include <QFileInfo>
 #include <QIODevice>
-#include <QSaveFile>
 
 namespace PromptExport {
 
@@ -184,23 +184,13 @@ Outcome write(QIODevice& device, const PromptFields& fields, const QStringList& 
 Outcome writeFile(const QString& path, const PromptFields& fields, const QStringList& keywords,
                   Format format, const Progress& progress)
 {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile() && !info.isDir()) {
-        QFile device(path);
-        if (!device.open(QIODevice::WriteOnly))
-            return Outcome{Outcome::Failed, device.errorString()};
-        return write(device, fields, keywords, format, progress);
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Outcome{Outcome::Failed, file.errorString()};
-    Outcome outcome = write(file, fields, keywords, format, progress);
-    // The buffered bytes are flushed before commit(), which does not notice a
-    // flush that wrote only part of them.
-    if (outcome.result == Outcome::Written && (!file.flush() || !file.commit()))
-        outcome = Outcome{Outcome::Failed, file.errorString()};
-    if (outcome.result != Outcome::Written)
-        file.cancelWriting();
+    FileOutput out;
+    QString error;
+    if (!out.open(path, FileOutput::Links::Follow, &error))
+        return Outcome{Outcome::Failed, error};
+    Outcome outcome = write(out.device(), fields, keywords, format, progress);
+    if (outcome.result == Outcome::Written && !out.commit(&error))
+        outcome = Outcome{Outcome::Failed, error};
     return outcome;
 }
 

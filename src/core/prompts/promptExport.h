@@ -53,10 +53,11 @@ struct Outcome
 Outcome write(QIODevice& device, const PromptFields& fields, const QStringList& keywords,
               Format format, const Progress& progress = {});
 
-// Writes them to the file at `path` through a temporary file that replaces
-// the file only once everything is written: a failed or cancelled export
-// leaves no file, and an existing file untouched. A device such as
-// /dev/stdout is written directly.
+// Writes them to the file at `path` as a FileOutput writes it: a regular file
+// through a temporary file that takes its place only once everything is
+// written (a failed or cancelled export leaves no file, and an existing file
+// untouched); standard output ("-", /dev/stdout) through its descriptor; a
+// device as it is.
 Outcome writeFile(const QString& path, const PromptFields& fields, const QStringList& keywords,
                   Format format, const Progress& progress = {});
 
