@@ -4,15 +4,13 @@
 #include "catalogue/productCatalogue.h"
 #include "components/dataPaths.h"
 #include "components/tsFile.h"
-#include "components/tsTools.h"
 #include "inkwrightConfig.h"
 #include "prompts/batchRules.h"
+#include "prompts/keywordFile.h"
 #include "prompts/promptExport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 
 #include <cstdio>
 #ifdef Q_OS_WIN
@@ -38,52 +36,6 @@ int fail(int code, const QString& message)
     return code;
 }
 
-// The bytes of the keyword file, or of standard input for "-".
-bool readKeywordFile(const QString& path, QByteArray& bytes, QString& error)
-{
-    QFile file;
-    bool opened = false;
-    if (path == u"-") {
-        opened = file.open(0, QIODevice::ReadOnly);
-    } else if (QFileInfo(path).isDir()) {
-        error = u"it is a folder"_s;
-        return false;
-    } else {
-        file.setFileName(path);
-        opened = file.open(QIODevice::ReadOnly);
-    }
-    if (opened)
-        bytes = file.readAll();
-    if (!opened || file.error() != QFileDevice::NoError) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
-// The keywords of a keyword file, decoded as every file the program reads, a
-// block of lines at a time: the whole text is never held beside the keywords.
-QStringList keywordsOf(const QByteArray& bytes)
-{
-    constexpr qsizetype BlockBytes = qsizetype(1) << 20;
-    qsizetype mark = 0;
-    const tsFile::Encoding encoding = tsFile::encodingOf(bytes, &mark);
-    const bool utf16 =
-        encoding == tsFile::Encoding::Utf16LE || encoding == tsFile::Encoding::Utf16BE;
-    QByteArrayView rest = QByteArrayView(bytes).sliced(mark);
-    QStringList keywords;
-    keywords.reserve(rest.count('\n') + 1);
-    while (!rest.isEmpty()) {
-        // A block ends after a line feed, which cuts no character and no line;
-        // UTF-16 text is decoded whole.
-        qsizetype end = utf16 || rest.size() <= BlockBytes ? -1 : rest.indexOf('\n', BlockBytes);
-        end = end < 0 ? rest.size() : end + 1;
-        keywords.append(tsTools::splitLines(tsFile::decodeText(rest.first(end), encoding)));
-        rest = rest.sliced(end);
-    }
-    return keywords;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -106,15 +58,17 @@ int main(int argc, char* argv[])
     const QCommandLineOption wordsOption(u"words"_s, u"Approx. words (default 400)."_s, u"TEXT"_s,
                                          u"400"_s);
     const QCommandLineOption keywordsOption(
-        u"keywords"_s, u"The long-tail keywords, one per line (default or -: standard input)."_s,
+        u"keywords"_s,
+        u"The long-tail keywords: a list, one per line, or a keyword tool's CSV or tab-separated "
+        "export (default or -: standard input)."_s,
         u"FILE"_s, u"-"_s);
     const QCommandLineOption productOption(
         u"product"_s, u"Promote the product of products/NAME.txt."_s, u"NAME"_s);
     const QCommandLineOption formatOption(
         u"format"_s, u"txt, csv or jsonl (default: from the extension of --out, else txt)."_s,
         u"FORMAT"_s);
-    const QCommandLineOption outOption(u"out"_s, u"The file to write (default: standard output)."_s,
-                                       u"FILE"_s);
+    const QCommandLineOption outOption(
+        u"out"_s, u"The file to write (default or -: standard output)."_s, u"FILE"_s);
     const QCommandLineOption folderOption(
         u"folder"_s, u"The folder holding templates/ and products/ (default: the program's)."_s,
         u"DIR"_s);
@@ -141,7 +95,8 @@ int main(int argc, char* argv[])
         return fail(UsageError, u"the main keyword is missing: give it with --main TEXT"_s);
     if (fields.approxWords.isEmpty())
         return fail(UsageError, u"--words is empty: give the article length, e.g. --words 400"_s);
-    const QString outPath = parser.value(outOption);
+    const QString outPath = parser.isSet(outOption) ? parser.value(outOption) : u"-"_s;
+    const bool toStandardOutput = outPath == u"-";
     PromptExport::Format format = PromptExport::formatOfFile(outPath);
     if (parser.isSet(formatOption)) {
         const auto named = PromptExport::formatNamed(parser.value(formatOption));
@@ -184,38 +139,22 @@ int main(int argc, char* argv[])
     const QString keywordSource =
         keywordFile == u"-" ? u"standard input"_s : DataPaths::forDisplay(keywordFile);
     QStringList keywords;
-    {
-        QByteArray bytes;
-        QString why;
-        if (!readKeywordFile(keywordFile, bytes, why)) {
-            return fail(DataError,
-                        u"the keywords could not be read from %1 (%2)"_s.arg(keywordSource, why));
-        }
-        keywords = keywordsOf(bytes);
+    if (QString why; !KeywordFile::read(files, keywordFile, keywords, &why)) {
+        return fail(DataError,
+                    u"the keywords could not be read from %1 (%2)"_s.arg(keywordSource, why));
     }
     if (keywords.isEmpty())
         return fail(DataError, u"there are no keywords in %1"_s.arg(keywordSource));
 
-    PromptExport::Outcome outcome;
-    QFile out;
-    if (!outPath.isEmpty()) {
-        outcome = PromptExport::writeFile(outPath, fields, keywords, format);
-    } else if (!out.open(1, QIODevice::WriteOnly)) {
-        outcome = {PromptExport::Outcome::Failed, out.errorString()};
-    } else {
-        outcome = PromptExport::write(out, fields, keywords, format);
-        if (outcome.result == PromptExport::Outcome::Written && !out.flush())
-            outcome = {PromptExport::Outcome::Failed, out.errorString()};
-    }
-    const QString target =
-        outPath.isEmpty() ? u"standard output"_s : DataPaths::forDisplay(outPath);
+    const PromptExport::Outcome outcome =
+        PromptExport::writeFile(outPath, fields, keywords, format);
+    const QString target = toStandardOutput ? u"standard output"_s : DataPaths::forDisplay(outPath);
     if (outcome.result == PromptExport::Outcome::TooLong) {
         // Standard output has the blocks before that prompt; a file is not written.
-        return fail(
-            DataError,
-            u"a prompt would be longer than %1 million characters, more than a prompt "
-            "may hold%2"_s.arg(Prompts::MaxPromptChars / 1'000'000)
-                .arg(outPath.isEmpty() ? QString() : u"; %1 was not written"_s.arg(target)));
+        return fail(DataError,
+                    u"a prompt would be longer than %1 million characters, more than a prompt "
+                    "may hold%2"_s.arg(Prompts::MaxPromptChars / 1'000'000)
+                        .arg(toStandardOutput ? QString() : u"; %1 was not written"_s.arg(target)));
     }
     if (outcome.result != PromptExport::Outcome::Written)
         return fail(DataError, u"%1 could not be written (%2)"_s.arg(target, outcome.error));

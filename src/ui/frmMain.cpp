@@ -253,6 +253,10 @@ void frmMain::lstPrompts_Click(const QItemSelection& selected)
         return refuse(BatchRules::promptTooLong());
     }
     const QString& prompt = *composed;
+    // The old text leaves before the wrap mode changes, or the box would wrap
+    // it again in the new mode first, which for a long run by words takes
+    // minutes.
+    ui->txtPrompt->clear();
     ui->txtPrompt->setWordWrapMode(hasLongUnbrokenRun(prompt)
                                        ? QTextOption::WrapAnywhere
                                        : QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -304,14 +308,30 @@ void frmMain::mnuExportAll_Click()
 {
     if (m_promptModel->rowCount() == 0)
         return refuse(BatchRules::noBatch());
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QString path = modGeneral::SaveFileName(this, QStringLiteral("Export All Prompts"),
-                                            QDir(folder).filePath(QStringLiteral("prompts.txt")),
-                                            PromptExport::fileFilters());
+    // The documents folder and the text format at first, then the folder and
+    // the format of the last export of this run.
+    const QString folder = m_exportFolder.isEmpty()
+                               ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                               : m_exportFolder;
+    const QString title = QStringLiteral("Export All Prompts");
+    QString path = modGeneral::SaveFileName(this, title,
+                                            QDir(folder).filePath(PromptExport::suggestedFileName(
+                                                ui->txtMainKeyword->text(), m_exportFormat)),
+                                            PromptExport::fileFilters(),
+                                            PromptExport::fileFilter(m_exportFormat));
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
+    // The dialog asked about the name as typed; the file gets ".txt" added.
+    if (QFileInfo(path).suffix().isEmpty()) {
         path += QStringLiteral(".txt");
+        const Refusal question = BatchRules::confirmReplace(QFileInfo(path).fileName());
+        if (QFileInfo::exists(path)
+            && modGeneral::MsgBox(this, question.text, modGeneral::vbQuestionYesNo, question.title)
+                   != modGeneral::vbYes)
+            return;
+    }
+    m_exportFolder = QFileInfo(path).absolutePath();
+    m_exportFormat = PromptExport::formatOfFile(path);
 
     // The dialog shows itself only when the export takes longer than a
     // moment; once shown it is modal, and setValue() lets it handle events.

@@ -7,6 +7,7 @@
 #include "components/tsParser.h"
 #include "components/tsTools.h"
 #include "prompts/promptComposer.h"
+#include "prompts/promptExport.h"
 
 #include <QWidget>
 
@@ -96,4 +97,6 @@ private:
     ProductCatalogue m_catalogue;
     PromptListModel* m_promptModel = nullptr;
     QStringList m_unreadTemplates; // "path (reason)" of each template start-up could not read
+    QString m_exportFolder;        // where the last export of this run went, and its format
+    PromptExport::Format m_exportFormat = PromptExport::Format::Text;
 };

@@ -3,10 +3,12 @@
 #include "components/tsFile.h"
 #include "modGeneral.h"
 #include "prompts/batchRules.h"
+#include "prompts/keywordFile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QTextBlock>
 #include <QUrl>
 
 namespace {
@@ -18,7 +20,7 @@ QStringList textFiles(const QMimeData* source)
     QStringList files;
     for (const QUrl& url : source->urls()) {
         const QString suffix = QFileInfo(url.toLocalFile()).suffix().toLower();
-        if (!url.isLocalFile() || (suffix != u"txt" && suffix != u"csv"))
+        if (!url.isLocalFile() || (suffix != u"txt" && suffix != u"csv" && suffix != u"tsv"))
             return QStringList();
         files.append(url.toLocalFile());
     }
@@ -34,22 +36,39 @@ bool KeywordBox::canInsertFromMimeData(const QMimeData* source) const
 
 void KeywordBox::insertFromMimeData(const QMimeData* source)
 {
-    const auto refuse = [this](const Refusal& refusal) {
-        modGeneral::MsgBox(this, refusal.text, modGeneral::vbInfoOk, refusal.title);
-    };
-    QString text;
     const QStringList files = textFiles(source);
-    if (files.isEmpty())
-        text = source->text();
-    for (const QString& file : files) {
-        QString content, why;
-        if (!tsFile().LoadTextFile(content, file, &why))
-            return refuse(BatchRules::unreadableFile(QDir::toNativeSeparators(file), why));
-        if (!text.isEmpty() && !text.endsWith(u'\n') && !text.endsWith(u'\r'))
-            text += u'\n';
-        text += content;
-    }
+    if (!files.isEmpty())
+        return appendKeywordFiles(files);
+    const QString text = source->text();
     if (const Verdict refusal = BatchRules::checkPastedText(text))
         return refuse(*refusal);
     insertPlainText(text);
+}
+
+void KeywordBox::appendKeywordFiles(const QStringList& files)
+{
+    QStringList keywords;
+    for (const QString& file : files) {
+        QStringList found;
+        QString why;
+        if (!KeywordFile::read(tsFile(), file, found, &why))
+            return refuse(BatchRules::unreadableFile(QDir::toNativeSeparators(file), why));
+        keywords += found;
+    }
+    QString text = keywords.join(u'\n');
+    if (const Verdict refusal = BatchRules::checkPastedText(text))
+        return refuse(*refusal);
+    // Whole lines after the last one, never into a line.
+    if (!document()->lastBlock().text().isEmpty())
+        text.prepend(u'\n');
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void KeywordBox::refuse(const Refusal& refusal)
+{
+    modGeneral::MsgBox(this, refusal.text, modGeneral::vbInfoOk, refusal.title);
 }

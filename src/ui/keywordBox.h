@@ -1,12 +1,14 @@
 #pragma once
 
+#include "components/refusal.h"
+
 #include <QPlainTextEdit>
 
 // The box of long-tail keywords, one per line. What is pasted or dropped into
 // it is checked first: a line far longer than a keyword is refused with a
-// message (laying it out would freeze the window). A text file dropped on it
-// (.txt, .csv) puts the file's lines in, read and decoded as every file the
-// program reads.
+// message (laying it out would freeze the window). A keyword file dropped on
+// it (.txt, .csv, .tsv: a list or a keyword tool's export) adds its keywords
+// as whole lines after the box's last line.
 class KeywordBox final : public QPlainTextEdit
 {
     Q_OBJECT
@@ -16,4 +18,8 @@ public:
 protected:
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    void appendKeywordFiles(const QStringList& files);
+    void refuse(const Refusal& refusal);
 };

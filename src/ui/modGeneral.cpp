@@ -58,11 +58,12 @@ void OpenDocument(const QString& address)
 }
 
 QString SaveFileName(QWidget* parent, const QString& title, const QString& suggestedName,
-                     const QString& filters)
+                     const QString& filters, const QString& filter)
 {
     if (saveFileNameHandler)
-        return saveFileNameHandler(SaveFileNameCall{title, suggestedName, filters});
-    return QFileDialog::getSaveFileName(parent, title, suggestedName, filters);
+        return saveFileNameHandler(SaveFileNameCall{title, suggestedName, filters, filter});
+    QString chosen = filter;
+    return QFileDialog::getSaveFileName(parent, title, suggestedName, filters, &chosen);
 }
 
 } // namespace modGeneral

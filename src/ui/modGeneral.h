@@ -38,10 +38,10 @@ int MsgBox(QWidget* parent, const QString& text, int style, const QString& title
 void OpenDocument(const QString& address);
 
 // Asks for the name of a file to write, starting from `suggestedName` and
-// offering `filters` ("Text files (*.txt);;CSV files (*.csv)"). The empty
-// text when the user cancels.
+// offering `filters` ("Text files (*.txt);;CSV files (*.csv)"), `filter` of
+// them chosen. The empty text when the user cancels.
 QString SaveFileName(QWidget* parent, const QString& title, const QString& suggestedName,
-                     const QString& filters);
+                     const QString& filters, const QString& filter);
 
 // What a message box showed, for anyone who answers in its place.
 struct MessageBoxCall
@@ -66,6 +66,7 @@ struct SaveFileNameCall
     QString title;
     QString suggestedName;
     QString filters;
+    QString filter;
 };
 using SaveFileNameHandler = std::function<QString(const SaveFileNameCall&)>;
 void setSaveFileNameHandler(SaveFileNameHandler handler);

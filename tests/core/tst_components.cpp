@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
@@ -93,6 +95,19 @@ private Q_SLOTS:
         QString kept = u"x"_s, error; // a folder is neither read nor written over
         QVERIFY(!files.SaveTextFile(kept, folder + u"sub.txt"_s, &error) && !error.isEmpty());
         QVERIFY(!files.LoadTextFile(kept, folder + u"sub.txt"_s) && kept.isEmpty());
+#ifdef Q_OS_UNIX
+        // A new file gets the permissions the umask gives; a replaced one keeps its own.
+        QVERIFY(QFile::setPermissions(folder + u"b.txt"_s, QFile::ReadOwner | QFile::ReadOther));
+        const mode_t mask = ::umask(077);
+        const bool saved = files.SaveTextFile(u"n"_s, folder + u"new.txt"_s)
+                           && files.SaveTextFile(u"c"_s, folder + u"b.txt"_s);
+        ::umask(mask);
+        QVERIFY(
+            saved
+            && QFileInfo(folder + u"new.txt"_s).permissions()
+                   == (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser));
+        QCOMPARE(QFileInfo(folder + u"b.txt"_s).permissions() & QFile::ReadOther, QFile::ReadOther);
+#endif
     }
 
     void linksAndSpecialFiles()
@@ -140,7 +155,8 @@ private Q_SLOTS:
             const rlimit small{64, previous.rlim_max};
             QVERIFY(writeFile(path, "old") && ::setrlimit(RLIMIT_FSIZE, &small) == 0);
             const bool saved = files.SaveTextFile(QString(length, u'n'), path, &error);
-            QVERIFY(::setrlimit(RLIMIT_FSIZE, &previous) == 0 && !saved && !error.isEmpty());
+            QVERIFY(::setrlimit(RLIMIT_FSIZE, &previous) == 0 && !saved);
+            QCOMPARE(error, QString::fromLocal8Bit(std::strerror(EFBIG))); // the system's reason
             QVERIFY(files.LoadTextFile(back, path) && back == u"old"_s);
             const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
             QVERIFY(!left.join(u' ').contains(u".inkwright"_s));

@@ -1,6 +1,7 @@
 // The composition of prompts, the batch's checks, and the export of a batch: the formats against
 // the Copy All text, failed and cancelled exports, and inkwright-batch against the same writer.
 #include "prompts/batchRules.h"
+#include "prompts/keywordFile.h"
 #include "prompts/promptComposer.h"
 #include "prompts/promptExport.h"
 #include "prompts/promptListModel.h"
@@ -10,6 +11,10 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -45,9 +50,11 @@ class tst_prompts : public QObject
     QTemporaryDir dir;
     QByteArray out, err;
 
-    int run(const QString& args, const QByteArray& input = "herb")
+    int run(const QString& args, const QByteArray& input = "herb", const QString& appendTo = {})
     {
         QProcess batch;
+        if (!appendTo.isEmpty())
+            batch.setStandardOutputFile(appendTo, QIODevice::Append);
         batch.setWorkingDirectory(dir.path());
         batch.start(QStringLiteral(INKWRIGHT_BATCH), args.split(u' '));
         batch.write(input);
@@ -129,6 +136,43 @@ private Q_SLOTS:
                 && !composer.compose(u"#"_s + QString(219, u'x')));
     }
 
+    // Keyword files as keyword tools export them, and plain lists; blocks of 3 bytes read alike.
+    void keywordFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected"); // the keywords joined by '|', or why it was refused
+        QTest::newRow("plain list")
+            << QByteArray("a,1\r\n\r\nb;\"2\n  \rc\r\n") << u"a,1|b;\"2|  |c"_s;
+        QTest::newRow("CSV, quoted commas and breaks") << QByteArray(
+            "\xEF\xBB\xBFKeyword,Volume,Keyword Difficulty,CPC\r\n\"salt, pepper\",201000,"
+            "62,0.45\r\n herb tea ,10,1,0\r\n,5,1,1\r\n\"say \"\"hi\"\"\r\nnow\",1,1,1")
+                                                       << u"salt, pepper|herb tea|say \"hi\" now"_s;
+        QTest::newRow("UTF-16 tab-separated, title lines, no mark")
+            << QByteArray(QStringEncoder(QStringEncoder::Utf16LE)(
+                   u"Keyword Stats 2026-12-01\r\nAll "
+                   u"locations\r\nCurrency\t\"Keyword\"\tSearches\r\n"
+                   "EUR\tsourdough bread\t1000\r\nEUR\tsauerteigbrot selber backen\t10\r\n"_s))
+            << u"sourdough bread|sauerteigbrot selber backen"_s;
+        QTest::newRow("semicolons, Windows-1252")
+            << QByteArray("Top queries;Clicks\n\"a;b\";3\ncaf\xE9;1\n") << u"a;b|café"_s;
+        QTest::newRow("heading past ten lines: a list")
+            << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\nQuery\n")
+            << u"1|2|3|4|5|6|7|8|9|10|Query"_s;
+        QTest::newRow("not a text file") << QByteArray("ab\0\0cd", 6) << u"it is not a text file"_s;
+    }
+
+    void keywordFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        for (const qsizetype block : {qsizetype(1) << 20, qsizetype(3)}) {
+            QStringList found;
+            QString why;
+            QCOMPARE(KeywordFile::keywordsOf(bytes, found, &why, block) ? found.join(u'|') : why,
+                     expected);
+        }
+    }
+
     void initTestCase()
     {
         QVERIFY(QDir(dir.path()).mkpath(u"templates"_s) && QDir(dir.path()).mkpath(u"products"_s));
@@ -140,6 +184,11 @@ private Q_SLOTS:
             QFile file(dir.filePath(QString::fromLatin1(name)));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0);
         }
+#ifdef Q_OS_UNIX
+        QVERIFY(::mkfifo(qPrintable(dir.filePath(u"fifo"_s)), 0600) == 0);
+#else
+        QVERIFY(QFile(dir.filePath(u"fifo"_s)).open(QIODevice::WriteOnly));
+#endif
     }
 
     // The angle template of the CSV has no line break: a prompt is quoted for its angle alone.
@@ -203,9 +252,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::newRow("no main keyword") << u"--folder ."_s << 2 << u"--main"_s;
         QTest::newRow("format") << u"--main h --format xml"_s << 2 << u"'xml'"_s;
+        // A named pipe with no writer reads as empty; a device is never read.
         QTest::newRow("no keywords")
-            << u"--main h --folder . --keywords "_s + QProcess::nullDevice() << 1
-            << u"no keywords"_s;
+            << u"--main h --folder . --keywords fifo"_s << 1 << u"no keywords"_s;
+        QTest::newRow("device") << u"--main h --keywords "_s + QProcess::nullDevice() << 1
+                                << u"not a file"_s;
+#ifdef Q_OS_LINUX
+        QTest::newRow("endless file")
+            << u"--main h --keywords /proc/self/pagemap"_s << 1 << u"larger than 256 MB"_s;
+        QTest::newRow("full disk")
+            << u"--main h --folder . --out /dev/full"_s << 1 << u"No space left on device"_s;
+#endif
         QTest::newRow("keyword file") << u"--main h --folder . --keywords no"_s << 1 << u"no ("_s;
         QTest::newRow("record") << u"--main h --folder . --product Short"_s << 1 << u"can't"_s;
         QTest::newRow("output") << u"--main h --folder . --out no/a"_s << 1
@@ -221,16 +278,24 @@ private Q_SLOTS:
         QVERIFY(out.isEmpty() && !QFile::exists(dir.filePath(u"no"_s)));
     }
 
-    // Byte for byte the export of the same batch, its keywords read in Windows-1252.
+    // Byte for byte the export of the same batch, its keywords read from a CSV in Windows-1252.
     void commandLineOutput()
     {
         const PromptFields promoted =
             fields(exportFields.topicTemplate, exportFields.angleTemplate, u"Herb"_s, u"9"_s, true,
                    {u"Guide"_s, u"ebook"_s, u"Helps"_s});
-        QCOMPARE(run(u"--main Herb --words 9 --product Guide --folder . --format csv"_s,
-                     "caf\xe9, h\r\n\r\nHerb\n"),
+        QCOMPARE(run(u"--main Herb --words 9 --product Guide --folder . --format csv --out -"_s,
+                     "Keyword,Volume\r\n\"caf\xe9, h\",10\r\n\r\nHerb,5\n"),
                  0);
         QCOMPARE(out, exported({u"caf\u00e9, h"_s, u"Herb"_s}, Format::Csv, promoted));
+#ifdef Q_OS_UNIX
+        // /dev/stdout is the descriptor the program was given: a log it appends to keeps its lines.
+        QFile log(dir.filePath(u"log.txt"_s));
+        QVERIFY(log.open(QIODevice::WriteOnly) && log.write("old\n") == 4);
+        log.close();
+        QCOMPARE(run(u"--main h --folder . --out /dev/stdout"_s, "herb", log.fileName()), 0);
+        QVERIFY(log.open(QIODevice::ReadOnly) && log.readAll().startsWith("old\nKeyword: herb"));
+#endif
     }
 };
 

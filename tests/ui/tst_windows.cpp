@@ -36,7 +36,7 @@ class tst_windows : public QObject
     // Save dialogs are answered with `saveAs` (empty: cancelled); the addresses opened are kept.
     QStringList pending, addresses;
     QList<int> answers;
-    QString saveAs;
+    QString saveAs, offered; // offered: the name and the filter the last save dialog proposed
 
     void expect(const QString& box, int answer = modGeneral::vbOK)
     {
@@ -170,7 +170,10 @@ private Q_SLOTS:
             return int(modGeneral::vbNo);
         });
         modGeneral::setOpenDocumentHandler([this](const QString& to) { addresses.append(to); });
-        modGeneral::setSaveFileNameHandler([this](const auto&) { return saveAs; });
+        modGeneral::setSaveFileNameHandler([this](const modGeneral::SaveFileNameCall& call) {
+            offered = call.suggestedName + u" | "_s + call.filter;
+            return saveAs;
+        });
     }
     void cleanup()
     {
@@ -339,7 +342,10 @@ private Q_SLOTS:
 
     void pastingAndDropping()
     {
-        QVERIFY(write(u"list.csv"_s, "\xEF\xBB\xBFherb tea\r\nmint, lemon"));
+        QVERIFY(write(u"list.csv"_s, "Keyword,Volume\r\nherb tea,10\r\n\"mint, lemon\",5"));
+        QVERIFY(write(u"binary.txt"_s, QByteArray("\x7F"
+                                                  "ELF\0\0\0",
+                                                  7)));
         QVERIFY(open());
         auto* box = c<QPlainTextEdit>("txtSelectedKeyword");
         paste(box, u"kept"_s);
@@ -347,22 +353,25 @@ private Q_SLOTS:
                u"at most 10,000.\n\nNothing was added to the keywords."_s);
         paste(box, u"a\n"_s + QString(10001, u'x'));
         QCOMPARE(box->toPlainText(), u"kept"_s);
-        // A dropped text file gives its lines, decoded; any other drop, its address.
-        for (const QString& name : {u"list.csv"_s, u"missing.txt"_s, u"templates"_s}) {
-            box->clear();
+        // A dropped keyword file adds its keywords as whole lines after the last line, wherever it
+        // lands; one that cannot be read adds nothing; any other drop gives its address.
+        for (const QString& name :
+             {u"list.csv"_s, u"missing.txt"_s, u"binary.txt"_s, u"templates"_s}) {
+            paste(box, u"kept"_s);
             QMimeData data;
             data.setUrls({QUrl::fromLocalFile(path(name))});
-            const QPoint at = box->viewport()->rect().center();
+            const QPoint at = box->cursorRect(QTextCursor(box->document())).center();
             QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
             QApplication::sendEvent(box->viewport(), &enter);
             QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-            if (name == u"missing.txt")
-                expect(CantOpen + u"\n\n"_s + QDir::toNativeSeparators(path(name))
-                       + u" (the file does not exist)"_s);
+            const QString why =
+                name == u"missing.txt" ? u"the file does not exist"_s : u"it is not a text file"_s;
+            if (name.endsWith(u".txt"_s))
+                expect(CantOpen + u"\n\n%1 (%2)"_s.arg(QDir::toNativeSeparators(path(name)), why));
             QApplication::sendEvent(box->viewport(), &drop);
-            QCOMPARE(box->toPlainText(), name == u"list.csv"    ? u"herb tea\nmint, lemon"_s
-                                         : name == u"templates" ? data.text()
-                                                                : QString());
+            QCOMPARE(box->toPlainText(), name == u"list.csv"    ? u"kept\nherb tea\nmint, lemon"_s
+                                         : name == u"templates" ? data.text() + u"kept"_s
+                                                                : u"kept"_s);
         }
     }
 
@@ -373,12 +382,15 @@ private Q_SLOTS:
         QVERIFY(open(false));
         expect(u"Missing Info: Please generate some prompts first."_s);
         QTest::keyClick(c("txtMainKeyword"), Qt::Key_S, Qt::ControlModifier);
-        batch(u"herb"_s, u"herb\nherb, pots"_s);
+        batch(u"Herb Pots!"_s, u"herb\nherb, pots"_s);
         saveAs = path(u"out"_s); // ".txt" is added
         expect(u"Done: Done. Prompts exported to %1.txt."_s.arg(QDir::toNativeSeparators(saveAs)));
         QTest::keyClick(c("txtSelectedKeyword"), Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(read(u"out.txt"_s), "Keyword: herb\r\nPrompt: T herb\r\n400\r\n\r\n"
-                                     "Keyword: herb, pots\r\nPrompt: A , pots, \"400\"\r\n\r\n");
+        QCOMPARE(offered, QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                              .filePath(u"herb-pots-prompts.txt | Text files (*.txt)"_s));
+        const QByteArray text = "Keyword: herb\r\nPrompt: A herb, \"400\"\r\n\r\n"
+                                "Keyword: herb, pots\r\nPrompt: A herb, pots, \"400\"\r\n\r\n";
+        QCOMPARE(read(u"out.txt"_s), text);
         saveAs = path(u"out.csv"_s);
         expect(u"Done: Done. Prompts exported to %1."_s.arg(QDir::toNativeSeparators(saveAs)));
         QTimer::singleShot(0, this, [] {
@@ -392,11 +404,19 @@ private Q_SLOTS:
                                list()->viewport()->mapToGlobal(entry));
         QApplication::sendEvent(list()->viewport(), &menu);
         QVERIFY(read(u"out.csv"_s).startsWith("\xEF\xBB\xBFkeyword,prompt\r\nherb,"));
+        QCOMPARE(offered, path(u"herb-pots-prompts.txt | Text files (*.txt)"_s));
         expect(u"Done: Done. Prompt copied to clipboard."_s);
         main->activateWindow(); // offscreen, a menu's going leaves no window active
         QVERIFY(QTest::qWaitForWindowActive(&*main) && list()->hasFocus());
         QTest::keyClick(list(), Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(clipboard(), u"A , pots, \"400\""_s);
+        QCOMPARE(clipboard(), u"A herb, pots, \"400\""_s);
+        // The folder and format of the last export; ".txt" added to a taken name is asked about.
+        saveAs = path(u"out"_s);
+        expect(u"Export All Prompts: out.txt already exists. Do you want to replace it?"_s,
+               modGeneral::vbNo);
+        QTest::keyClick(list(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(offered, path(u"herb-pots-prompts.csv | CSV files (*.csv)"_s));
+        QCOMPARE(read(u"out.txt"_s), text);
     }
 
     void tooMuchText()
@@ -417,6 +437,21 @@ private Q_SLOTS:
               u"Too Much Text: "_s
                   + BatchRules::checkCopyLength(BatchRules::MaxCopyChars + 2 * size)->text);
         QCOMPARE(clipboard(), u"untouched"_s);
+        // The old prompt leaves the box before its wrap mode changes: wrapping a long run of text
+        // by words would take minutes.
+        newFolder(QByteArray(5000, 'x') + "#KEYWORD#", "#ANGLE#");
+        QVERIFY(open());
+        batch(u"k"_s, u"k\nk a"_s);
+        pick(0);
+        auto* box = c<QPlainTextEdit>("txtPrompt");
+        QList<int> modes; // the wrap mode whenever text left the box
+        QObject probe;
+        connect(box->document(), &QTextDocument::contentsChange, &probe, [&](int, int gone, int) {
+            if (gone > 1)
+                modes.append(box->wordWrapMode());
+        });
+        QCOMPARE(pick(1), u"a"_s);
+        QCOMPARE(modes, QList<int>{QTextOption::WrapAnywhere});
     }
 
     void managerAdding()
@@ -462,9 +497,10 @@ private Q_SLOTS:
     void managerEditing()
     {
         QVERIFY(writeRecord(u"short"_s, u"Only|Two"_s));
-        QVERIFY(write(u"products/gamma.txt"_s, "Gamma\r\nebook\r\nDoes\nfourth\r\n"));
+        const QByteArray gamma = "Gamma\r\nebook\r\n" + QByteArray(39999, 'd') + "\nfourth\r\n";
+        QVERIFY(write(u"products/gamma.txt"_s, gamma));
         QVERIFY(writeRecord(QString(), u"Nameless|ebook|Does"_s));
-        withManager({u"alpha"_s, u"beta"_s}, [this] {
+        withManager({u"alpha"_s, u"beta"_s}, [this, gamma] {
             select(u"short"_s);
             expect(CantOpen);
             QTest::mouseDClick(records()->viewport(), Qt::LeftButton, {},
@@ -480,12 +516,12 @@ private Q_SLOTS:
             press(p("cmdSave"));
             QCOMPARE(read(u"products/beta.txt"_s), "Beta 2\r\nebook\r\nDoes beta");
             QVERIFY(records()->selectedItems().isEmpty());
-            // Lines past the third are kept as they were.
+            // Lines past the third are kept as they were, and no field is ever shortened.
             select(u"gamma"_s);
             press(p("cmdEditProduct"));
             fields(u"Gamma 2"_s);
             press(p("cmdSave"));
-            QCOMPARE(read(u"products/gamma.txt"_s), "Gamma 2\r\nebook\r\nDoes\nfourth\r\n");
+            QCOMPARE(read(u"products/gamma.txt"_s), "Gamma 2" + gamma.sliced(5));
             // A record changed or removed behind the window is replaced by what was typed.
             for (const bool removed : {false, true}) {
                 select(u"alpha"_s);

@@ -1,5 +1,6 @@
 #include "fileOutput.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -47,6 +48,52 @@ int descriptorOf(const QString& path)
     return -1;
 }
 
+#ifdef Q_OS_UNIX
+// Writes straight to a descriptor, every byte or the system's reason why not.
+class DescriptorDevice final : public QIODevice
+{
+public:
+    DescriptorDevice(int fd, bool owned)
+        : m_fd(fd)
+        , m_owned(owned)
+    {
+        QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    ~DescriptorDevice() override { DescriptorDevice::close(); }
+
+    int handle() const { return m_fd; }
+    bool isSequential() const override { return true; }
+    void close() override
+    {
+        if (m_owned && m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        QIODevice::close();
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override
+    {
+        for (qint64 done = 0; done < length;) {
+            const ssize_t wrote = ::write(m_fd, data + done, size_t(length - done));
+            if (wrote < 0 && errno == EINTR)
+                continue;
+            if (wrote <= 0) {
+                setErrorString(wrote < 0 ? systemReason() : QStringLiteral("nothing was written"));
+                return -1;
+            }
+            done += wrote;
+        }
+        return length;
+    }
+
+private:
+    int m_fd;
+    bool m_owned;
+};
+#endif
+
 } // namespace
 
 FileOutput::FileOutput() = default;
@@ -58,17 +105,22 @@ FileOutput::~FileOutput()
 
 QIODevice& FileOutput::device()
 {
-    if (m_save)
-        return *m_save;
-    return m_file;
+    return *m_device;
 }
 
 bool FileOutput::open(const QString& path, Links links, QString* error)
 {
-    constexpr auto mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    cancel();
     if (const int fd = descriptorOf(path); fd >= 0) {
-        if (!m_file.open(fd, mode, QFileDevice::DontCloseHandle))
-            return failWith(error, m_file.errorString());
+#ifdef Q_OS_UNIX
+        m_device = std::make_unique<DescriptorDevice>(fd, false);
+#else
+        auto file = std::make_unique<QFile>();
+        if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                        QFileDevice::DontCloseHandle))
+            return failWith(error, file->errorString());
+        m_device = std::move(file);
+#endif
         return true;
     }
     const QFileInfo info(path);
@@ -88,55 +140,50 @@ bool FileOutput::open(const QString& path, Links links, QString* error)
         const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
         if (fd < 0)
             return failWith(error, systemReason());
-        if (!m_file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
-            return failWith(error, m_file.errorString());
-        }
+        m_device = std::make_unique<DescriptorDevice>(fd, true);
         m_target.clear();
         return true;
     }
     // A short name of its own in the same folder, so that any name the file
     // system takes can be written, and the rename cannot cross file systems.
-    QByteArray temporary = QFile::encodeName(QFileInfo(m_target).absolutePath()) + "/.inkwright-XXXXXX";
+    QByteArray temporary =
+        QFile::encodeName(QFileInfo(m_target).absolutePath()) + "/.inkwright-XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return failWith(error, systemReason());
     m_temporary = QFile::decodeName(temporary);
-    if (!m_file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        cancel();
-        return failWith(error, m_file.errorString());
-    }
+    m_device = std::make_unique<DescriptorDevice>(fd, true);
     return true;
 #else
     // Windows renames no file that is still open; QSaveFile closes its file
     // before the swap.
-    m_save = std::make_unique<QSaveFile>(m_target);
-    m_save->setDirectWriteFallback(false);
-    if (!m_save->open(QIODevice::WriteOnly)) {
-        const QString why = m_save->errorString();
-        m_save.reset();
-        return failWith(error, why);
-    }
+    auto save = std::make_unique<QSaveFile>(m_target);
+    save->setDirectWriteFallback(false);
+    if (!save->open(QIODevice::WriteOnly))
+        return failWith(error, save->errorString());
+    m_device = std::move(save);
+    m_saving = true;
     return true;
 #endif
 }
 
 bool FileOutput::commit(QString* error)
 {
-    if (m_save) {
-        const bool done = m_save->commit();
-        const QString why = m_save->errorString();
-        m_save.reset();
+    if (m_saving) {
+        auto* save = static_cast<QSaveFile*>(m_device.get());
+        const bool done = save->commit();
+        const QString why = save->errorString();
+        m_device.reset();
+        m_saving = false;
         return done || failWith(error, why);
     }
 #ifdef Q_OS_UNIX
     if (m_temporary.isEmpty()) {
-        m_file.close();
+        m_device.reset();
         return true;
     }
     // The permissions of the file replaced, or those the umask gives a new one.
-    const int fd = m_file.handle();
+    const int fd = static_cast<DescriptorDevice*>(m_device.get())->handle();
     struct stat old = {};
     mode_t permissions = 0;
     if (::stat(QFile::encodeName(m_target).constData(), &old) == 0 && S_ISREG(old.st_mode)) {
@@ -151,7 +198,7 @@ bool FileOutput::commit(QString* error)
         cancel();
         return failWith(error, why);
     }
-    m_file.close();
+    m_device.reset();
     if (std::rename(QFile::encodeName(m_temporary).constData(),
                     QFile::encodeName(m_target).constData())
         != 0) {
@@ -166,11 +213,10 @@ bool FileOutput::commit(QString* error)
 
 void FileOutput::cancel()
 {
-    if (m_save) {
-        m_save->cancelWriting();
-        m_save.reset();
-    }
-    m_file.close();
+    if (m_saving)
+        static_cast<QSaveFile*>(m_device.get())->cancelWriting();
+    m_saving = false;
+    m_device.reset();
     if (!m_temporary.isEmpty()) {
         QFile::remove(m_temporary);
         m_temporary.clear();

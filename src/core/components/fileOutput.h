@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QFile>
+#include <QIODevice>
 #include <QString>
 
 #include <memory>
-
-class QSaveFile;
 
 // A file written whole or not at all, and how each kind of path is written:
 // - a regular file, or a new one: a temporary file in the same folder, which
@@ -48,8 +46,8 @@ public:
     void cancel();
 
 private:
-    QFile m_file;
-    std::unique_ptr<QSaveFile> m_save; // Windows: the whole-file writer
-    QString m_temporary;               // the temporary file, when there is one
-    QString m_target;                  // ...and the file it replaces
+    std::unique_ptr<QIODevice> m_device;
+    bool m_saving = false; // Windows: m_device is a QSaveFile
+    QString m_temporary;   // the temporary file, when there is one
+    QString m_target;      // ...and the file it replaces
 };

@@ -143,7 +143,8 @@ bool tsFile::LoadBytes(QByteArray& bytes, const QString& path, const ReadLimits&
             return fail(QStringLiteral("it is a folder"));
     }
     const QString notAFile = QStringLiteral("it is not a file");
-    const QString tooLarge = QStringLiteral("the file is larger than %1 MB").arg(limits.maxBytes >> 20);
+    const QString tooLarge =
+        QStringLiteral("the file is larger than %1 MB").arg(limits.maxBytes >> 20);
 #ifdef Q_OS_UNIX
     // Opened without waiting for a writer, and what was opened is checked, so
     // a file swapped for a pipe or a device after the look above is refused.
@@ -162,8 +163,8 @@ bool tsFile::LoadBytes(QByteArray& bytes, const QString& path, const ReadLimits&
     struct stat status = {};
     if (::fstat(fd, &status) != 0)
         return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    const bool stream = S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)
-                        || (standardInput && ::isatty(fd));
+    const bool stream =
+        S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode) || (standardInput && ::isatty(fd));
     if (S_ISDIR(status.st_mode))
         return fail(QStringLiteral("it is a folder"));
     if (!S_ISREG(status.st_mode) && !(limits.streams && stream))

@@ -95,5 +95,4 @@ public:
     // Lines of a file's text: they end at CR LF, LF or CR; empty lines inside
     // the text are kept, and a final line break does not start another line.
     static QStringList splitFileLines(const QString& text);
-
 };

@@ -90,6 +90,12 @@ Refusal exportCancelled()
                    QStringLiteral("Export cancelled. No file was written.")};
 }
 
+Refusal confirmReplace(const QString& fileName)
+{
+    return Refusal{QStringLiteral("Export All Prompts"),
+                   QStringLiteral("%1 already exists. Do you want to replace it?").arg(fileName)};
+}
+
 Verdict checkCopyLength(qsizetype length)
 {
     if (length <= MaxCopyChars)

@@ -55,6 +55,10 @@ Refusal exportFailed(const QString& file, const QString& reason);
 // An export the user cancelled.
 Refusal exportCancelled();
 
+// The question before an export replaces `fileName`, which the save dialog
+// did not ask about (".txt" was added to the name given).
+Refusal confirmReplace(const QString& fileName);
+
 // The largest text that goes on the clipboard at once, in UTF-16 units.
 inline constexpr qsizetype MaxCopyChars = qsizetype(256) * 1024 * 1024;
 

@@ -173,6 +173,32 @@ QString fileFilters()
     return QStringLiteral("Text files (*.txt);;CSV files (*.csv);;JSON Lines files (*.jsonl)");
 }
 
+QString fileFilter(Format format)
+{
+    return fileFilters().split(QStringLiteral(";;")).at(int(format));
+}
+
+QString suggestedFileName(const QString& mainKeyword, Format format)
+{
+    static const char* const extensions[] = {".txt", ".csv", ".jsonl"};
+    QString name;
+    bool gap = false;
+    const QList<uint> characters =
+        mainKeyword.normalized(QString::NormalizationForm_C).toLower().toUcs4();
+    for (const uint c : characters) {
+        if (QChar::isLetterOrNumber(c) || QChar::isMark(c)) {
+            if (gap && !name.isEmpty())
+                name += u'-';
+            name += QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
+            gap = false;
+        } else {
+            gap = true;
+        }
+    }
+    name += name.isEmpty() ? QStringLiteral("prompts") : QStringLiteral("-prompts");
+    return name + QLatin1StringView(extensions[int(format)]);
+}
+
 Outcome write(QIODevice& device, const PromptFields& fields, const QStringList& keywords,
               Format format, const Progress& progress)
 {

@@ -29,8 +29,16 @@ std::optional<Format> formatNamed(QStringView name);
 // The format of a file name's extension; Text for any other extension.
 Format formatOfFile(const QString& path);
 
-// The filters of a save dialog, one per format, the text file first.
+// The filters of a save dialog, one per format, the text file first, and the
+// one of `format`.
 QString fileFilters();
+QString fileFilter(Format format);
+
+// The file name an export proposes: "<name>-prompts.<extension>", the name
+// made from the main keyword (lower case; letters, marks and digits of any
+// script kept, every other run of characters one "-", none at either end),
+// or "prompts.<extension>" when nothing is left.
+QString suggestedFileName(const QString& mainKeyword, Format format);
 
 // Told the number of prompts written and the number in all, every few
 // thousand prompts; returning false cancels the export.
