@@ -4,6 +4,7 @@
 #include "benchReport.h"
 #include "frmMain.h"
 #include "modGeneral.h"
+#include "prompts/keywordFile.h"
 #include "prompts/promptExport.h"
 #include "uiLook.h"
 
@@ -416,6 +417,34 @@ void measurePaste()
     }
 }
 
+// A keyword tool's CSV export of a million rows read into keywords (a drop on the keyword box,
+// inkwright-batch --keywords) beside reading the same file's bytes and decoding them as UTF-8.
+void measureKeywordFile()
+{
+    const qsizetype n = smoke ? 1'000 : 1'000'000;
+    progress(u"a keyword CSV of %1 rows"_s.arg(count(n)));
+    const QStringList keywords = makeKeywords(n);
+    QByteArray csv = "Keyword,Volume,Keyword Difficulty,CPC,Competition,Results\r\n";
+    for (qsizetype i = 0; i < n; ++i) {
+        const QByteArray k = keywords[i].toUtf8();
+        csv += (i % 10 == 0 ? '"' + k + ", more\"" : k) + ',' + QByteArray::number(i * 7 % 90000)
+               + ",42,1.25,0.31," + QByteArray::number(i * 131) + "\r\n";
+    }
+    const QString path = QDir(folder).filePath(u"keywords.csv"_s);
+    report.check(writeFile(path, csv), u"the keyword file could not be written"_s);
+    std::vector<double> ns, ref;
+    QStringList found;
+    for (int run = 0; run < runs; ++run) {
+        ref.push_back(timeNs([&] { sink = QString::fromUtf8(readFile(path)).size(); }));
+        ns.push_back(timeNs([&] { KeywordFile::read(tsFile(), path, found, nullptr); }));
+    }
+    report.check(found.size() == n && found[10] == keywords[10] + u", more"_s,
+                 u"the keyword file gave other keywords"_s);
+    report.vs(u"Keyword file read into keywords, a CSV export of %1"_s.arg(megabytes(csv.size())),
+              count(n), median(ns), u"read and decoded as UTF-8"_s, median(ref), u"<= 2x"_s,
+              median(ns) <= 2 * median(ref));
+}
+
 // "Export All Prompts..." (Ctrl+S) of a million keywords, promotion on, until the Done box; and
 // inkwright-batch with the same keywords from its start to its end; each beside one plain write
 // of the same bytes, with the peak of resident memory beside what the keyword list takes.
@@ -519,8 +548,8 @@ int main(int argc, char* argv[])
     if (args.value(1) == u"--paste-probe"_s)
         return pasteProbe(args.value(3) == u"lines"_s, args.value(4).toLongLong());
 
-    const QStringList parts{u"startup"_s, u"compose"_s, u"copy"_s,
-                            u"batch"_s,   u"paste"_s,   u"export"_s};
+    const QStringList parts{u"startup"_s, u"compose"_s, u"copy"_s,    u"batch"_s,
+                            u"paste"_s,   u"export"_s,  u"keywords"_s};
     QCommandLineParser parser;
     parser.addOptions({{u"runs"_s, u"Runs per figure, at least 5."_s, u"N"_s, u"5"_s},
                        {u"smoke"_s, u"Tiny sizes, goals not judged (the ctest run)."_s},
@@ -543,9 +572,10 @@ int main(int argc, char* argv[])
         return 1;
     }
     std::fprintf(stderr, "Measuring (%d runs per figure)...\n", runs);
-    void (*const measure[])() = {measureStartup, measureComposition, measureCopyAll,
-                                 measureBatches, measurePaste,       measureExport};
-    for (int i = 0; i < 6; ++i) {
+    void (*const measure[])() = {measureStartup,    measureComposition, measureCopyAll,
+                                 measureBatches,    measurePaste,       measureExport,
+                                 measureKeywordFile};
+    for (int i = 0; i < 7; ++i) {
         if (only.isEmpty() || only == parts[i])
             measure[i]();
     }

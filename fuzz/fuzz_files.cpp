@@ -1,7 +1,9 @@
 // Raw bytes as a file read through the file service: valid UTF-8 reads as itself (one leading mark
-// dropped), the list read gives the text's lines, and the text saves and reads back unchanged.
+// dropped), the list read gives the text's lines, the text saves and reads back unchanged, and as
+// a keyword file it gives the same keywords decoded in blocks of any size.
 #include "components/tsFile.h"
 #include "fuzzSupport.h"
+#include "prompts/keywordFile.h"
 
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -24,6 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!utf8.hasError() && !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF"))
         FUZZ_EQUAL(text, strict);
     FUZZ_EQUAL(lines.items.join(u'|'), tsFile::splitFileLines(text).join(u'|'));
+    // A keyword file taken apart in small blocks gives what it gives whole.
+    QStringList whole, pieces;
+    QString why, pieceWhy;
+    KeywordFile::keywordsOf(bytes, whole, &why);
+    KeywordFile::keywordsOf(bytes, pieces, &pieceWhy, 1 + qsizetype(size % 13));
+    FUZZ_EQUAL(pieces.join(u'|') + pieceWhy, whole.join(u'|') + why);
     QString back;
     if (QStringView(text).isValidUtf16() && files.SaveTextFile(text, path)
         && files.LoadTextFile(back, path))

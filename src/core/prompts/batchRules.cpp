@@ -104,8 +104,9 @@ Verdict checkCopyLength(qsizetype length)
     return Refusal{
         QStringLiteral("Too Much Text"),
         QStringLiteral("The prompts of this batch make %1 million characters of text, more than "
-                       "can be copied at once (at most %2 million).\n\nPlease create the batch "
-                       "from fewer keywords and copy the prompts in parts.")
+                       "can be copied at once (at most %2 million).\n\nExport All Prompts "
+                       "(Ctrl+S, or the prompt list's menu) writes any number of prompts to a "
+                       "file.")
             .arg(locale.toString(double(length) / 1e6, 'f', 0),
                  locale.toString(double(MaxCopyChars) / 1e6, 'f', 0))};
 }

@@ -314,8 +314,9 @@ bool keywordsOf(QByteArrayView bytes, QStringList& keywords, QString* error, qsi
     blockBytes = std::max<qsizetype>(utf16 ? blockBytes & ~1 : blockBytes, 2);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     KeywordParser parser(keywords);
-    for (qsizetype at = 0; at < bytes.size(); at += blockBytes) {
-        const QByteArrayView block = bytes.sliced(at, std::min(blockBytes, bytes.size() - at));
+    const qsizetype end = utf16 ? bytes.size() & ~1 : bytes.size();
+    for (qsizetype at = 0; at < end; at += blockBytes) {
+        const QByteArrayView block = bytes.sliced(at, std::min(blockBytes, end - at));
         const QString text = encoding == tsFile::Encoding::Utf8
                                  ? QString(utf8.decode(block))
                                  : tsFile::decodeText(block, encoding);
@@ -327,6 +328,9 @@ bool keywordsOf(QByteArrayView bytes, QStringList& keywords, QString* error, qsi
         }
         parser.feed(text);
     }
+    // A last byte that makes no UTF-16 unit reads as U+FFFD, as when decoded whole.
+    if (utf16 && bytes.size() % 2 != 0)
+        parser.feed(QString(QChar::ReplacementCharacter));
     parser.finish();
     return true;
 }
