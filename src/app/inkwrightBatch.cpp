@@ -120,20 +120,18 @@ int main(int argc, char* argv[])
         }
     }
     if (parser.isSet(productOption)) {
-        // The same rule as the window's: a name that stays in the products
-        // folder, whose record has three lines.
+        // The same record as the window would promote.
         const QString name = parser.value(productOption);
-        HolderList lines;
-        if (!ProductRecords::staysInFolder(name)
-            || !ProductCatalogue(files, paths).load(name, lines) || lines.count() < 3) {
+        const std::optional<ProductRecord> record = ProductCatalogue(files, paths).record(name);
+        if (!record) {
             return fail(DataError, u"product '%1': %2 (%3)"_s.arg(
-                                       name, BatchRules::unusableRecord().text,
+                                       name, ProductCatalogue::unusableRecord().text,
                                        DataPaths::forDisplay(paths.recordFile(name))));
         }
         fields.promote = true;
-        fields.productName = lines.items.at(0);
-        fields.format = lines.items.at(1);
-        fields.description = lines.items.at(2);
+        fields.productName = record->name;
+        fields.format = record->format;
+        fields.description = record->description;
     }
     const QString keywordFile = parser.value(keywordsOption);
     const QString keywordSource =

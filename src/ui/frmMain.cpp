@@ -145,25 +145,8 @@ void frmMain::Form_Load(bool fullEdition)
 
 void frmMain::reportStartupProblems()
 {
-    if (m_unreadTemplates.isEmpty())
-        return;
-    const bool one = m_unreadTemplates.size() == 1;
-    const QString text = (one ? QStringLiteral("This template file could not be read:\n\n")
-                              : QStringLiteral("These template files could not be read:\n\n"))
-                         + m_unreadTemplates.join(u'\n')
-                         + (one ? QStringLiteral("\n\nPrompts that use it will be empty.")
-                                : QStringLiteral("\n\nPrompts that use them will be empty."));
-    say(QStringLiteral("Error"), text);
-}
-
-void frmMain::say(const QString& title, const QString& text)
-{
-    modGeneral::MsgBox(this, text, modGeneral::vbInfoOk, title);
-}
-
-void frmMain::refuse(const Refusal& refusal)
-{
-    say(refusal.title, refusal.text);
+    if (!m_unreadTemplates.isEmpty())
+        modGeneral::Show(this, BatchRules::unreadTemplates(m_unreadTemplates));
 }
 
 void frmMain::Command1_Click()
@@ -227,13 +210,12 @@ void frmMain::cmdCreatePrompt_Click()
         ui->txtMainKeyword->text(), keywordText, ui->txtApproxWords->text(),
         ui->chkPromoteProduct->isChecked(), ui->cboPromoteProduct->currentText()};
     if (const Verdict refusal = BatchRules::checkInput(input))
-        return refuse(*refusal);
+        return modGeneral::Show(this, *refusal);
     if (input.promote && !LoadPromotedProduct())
         return;
 
     // A text of line breaks alone gives no keyword and an empty list.
     tsTools1.SplitToList(keywordText, lstKeywords);
-    lstKeywords.current = lstKeywords.count() - 1;
     m_promptModel->setKeywords(lstKeywords.items);
 }
 
@@ -250,7 +232,7 @@ void frmMain::lstPrompts_Click(const QItemSelection& selected)
     const std::optional<QString> composed = ComposePrompt(lstKeywords.items.at(row));
     if (!composed) {
         ui->txtPrompt->clear();
-        return refuse(BatchRules::promptTooLong());
+        return modGeneral::Show(this, BatchRules::promptTooLong());
     }
     const QString& prompt = *composed;
     // The old text leaves before the wrap mode changes, or the box would wrap
@@ -268,7 +250,7 @@ void frmMain::lstPrompts_Click(const QItemSelection& selected)
 void frmMain::lblCopyToClipboard_Click()
 {
     if (m_promptModel->rowCount() == 0)
-        return refuse(BatchRules::noBatch());
+        return modGeneral::Show(this, BatchRules::noBatch());
     // The box keeps its lines as paragraphs; toPlainText() would end them with
     // LF and turn no-break spaces into blanks. The clipboard gets the text as
     // the box holds it, with CR LF line breaks.
@@ -276,15 +258,15 @@ void frmMain::lblCopyToClipboard_Click()
     prompt.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
     prompt.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
     if (prompt.isEmpty())
-        return refuse(BatchRules::nothingToCopy());
+        return modGeneral::Show(this, BatchRules::nothingToCopy());
     putOnClipboard(prompt);
-    say(QStringLiteral("Done"), QStringLiteral("Done. Prompt copied to clipboard."));
+    modGeneral::Show(this, BatchRules::copiedPrompt());
 }
 
 void frmMain::lblSaveasPDF_Click()
 {
     if (m_promptModel->rowCount() == 0)
-        return refuse(BatchRules::noBatch());
+        return modGeneral::Show(this, BatchRules::noBatch());
     Verdict refusal;
     {
         BusyCursor busy;
@@ -292,14 +274,12 @@ void frmMain::lblSaveasPDF_Click()
         const AllPrompts all = composer.allPrompts(lstKeywords.items);
         refusal = all.fits() ? BatchRules::checkCopyLength(all.length())
                              : Verdict(BatchRules::promptTooLong());
-        if (!refusal) {
+        if (!refusal)
             putAllOnClipboard(all);
-            lstKeywords.current = lstKeywords.count() - 1;
-        }
     }
     if (refusal)
-        return refuse(*refusal);
-    say(QStringLiteral("Done"), QStringLiteral("Done. Prompts copied to clipboard."));
+        return modGeneral::Show(this, *refusal);
+    modGeneral::Show(this, BatchRules::copiedPrompts());
 }
 
 // ---- The export of all prompts to a file
@@ -307,7 +287,7 @@ void frmMain::lblSaveasPDF_Click()
 void frmMain::mnuExportAll_Click()
 {
     if (m_promptModel->rowCount() == 0)
-        return refuse(BatchRules::noBatch());
+        return modGeneral::Show(this, BatchRules::noBatch());
     // The documents folder and the text format at first, then the folder and
     // the format of the last export of this run.
     const QString folder = m_exportFolder.isEmpty()
@@ -324,10 +304,8 @@ void frmMain::mnuExportAll_Click()
     // The dialog asked about the name as typed; the file gets ".txt" added.
     if (QFileInfo(path).suffix().isEmpty()) {
         path += QStringLiteral(".txt");
-        const Refusal question = BatchRules::confirmReplace(QFileInfo(path).fileName());
         if (QFileInfo::exists(path)
-            && modGeneral::MsgBox(this, question.text, modGeneral::vbQuestionYesNo, question.title)
-                   != modGeneral::vbYes)
+            && !modGeneral::Ask(this, BatchRules::confirmReplace(QFileInfo(path).fileName())))
             return;
     }
     m_exportFolder = QFileInfo(path).absolutePath();
@@ -352,14 +330,13 @@ void frmMain::mnuExportAll_Click()
     const QString shown = DataPaths::forDisplay(path);
     switch (outcome.result) {
     case PromptExport::Outcome::Written:
-        return say(QStringLiteral("Done"),
-                   QStringLiteral("Done. Prompts exported to %1.").arg(shown));
+        return modGeneral::Show(this, BatchRules::exported(shown));
     case PromptExport::Outcome::Cancelled:
-        return refuse(BatchRules::exportCancelled());
+        return modGeneral::Show(this, BatchRules::exportCancelled());
     case PromptExport::Outcome::Failed:
-        return refuse(BatchRules::exportFailed(shown, outcome.error));
+        return modGeneral::Show(this, BatchRules::exportFailed(shown, outcome.error));
     case PromptExport::Outcome::TooLong:
-        return refuse(BatchRules::promptTooLong());
+        return modGeneral::Show(this, BatchRules::promptTooLong());
     }
 }
 
@@ -367,29 +344,26 @@ void frmMain::mnuExportAll_Click()
 
 void frmMain::LoadProducts()
 {
-    lstProducts.clear();
     ui->cboPromoteProduct->clear();
-    ui->cboPromoteProduct->addItems(m_catalogue.list(lstProducts));
+    ui->cboPromoteProduct->addItems(m_catalogue.list());
     if (ui->cboPromoteProduct->count() > 0)
         ui->cboPromoteProduct->setCurrentIndex(0);
 }
 
 bool frmMain::LoadPromotedProduct()
 {
-    lstFileContent.clear();
-    const QString name = ui->cboPromoteProduct->currentText();
-    // The box may hold typed text: a name that could lead out of the products
-    // folder is not looked up, and the product fields change only when the
+    // The box may hold typed text; the product fields change only when the
     // whole record could be read.
-    if (ProductRecords::staysInFolder(name) && m_catalogue.load(name, lstFileContent)
-        && lstFileContent.count() >= 3) {
-        lstFileContent.select(0, &txtProductName);
-        lstFileContent.select(1, &txtFormat);
-        lstFileContent.select(2, &txtDescription);
-        return true;
+    const std::optional<ProductRecord> record =
+        m_catalogue.record(ui->cboPromoteProduct->currentText());
+    if (!record) {
+        modGeneral::Show(this, ProductCatalogue::unusableRecord());
+        return false;
     }
-    refuse(BatchRules::unusableRecord());
-    return false;
+    txtProductName = record->name;
+    txtFormat = record->format;
+    txtDescription = record->description;
+    return true;
 }
 
 void frmMain::Label11_Click()

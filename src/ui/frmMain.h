@@ -4,7 +4,6 @@
 #include "components/dataPaths.h"
 #include "components/holderList.h"
 #include "components/tsFile.h"
-#include "components/tsParser.h"
 #include "components/tsTools.h"
 #include "prompts/promptComposer.h"
 #include "prompts/promptExport.h"
@@ -18,10 +17,22 @@ class frmMain;
 }
 class PromptListModel;
 class QItemSelection;
-struct Refusal;
 
 // The main window: keywords on the left, prompts on the right, and in the full
-// edition the strip that promotes a product. The controls, their places and
+// edition the strip that promotes a product.
+//
+// The controls keep the names of the program's design, and so do their
+// handlers (Command1_Click...). Where such a name does not say the role:
+//   lblSaveasPDF       "Copy to Clipboard (All)"
+//   lblCopyToClipboard "Copy to Clipboard (Selected)"
+//   Label11            "Manage", which opens the product manager
+//   lblPicKeywords     "Keyword Ideas"
+//   Command1           "Close"
+//   frPro              the product-promotion strip
+//   txtSelectedKeyword the long-tail keywords; txtPrompt the prompt shown
+//   txtPromptBasic     the topic template; txtPromptPro the angle template
+//   mnuExportAll       the prompt list's "Export All Prompts..." (Ctrl+S) The controls, their
+//   places and
 // names come from frmMain.ui; frmMain.cpp holds, in this order:
 //   start-up, "Close" and "Keyword Ideas";
 //   the templates and the composition of one prompt;
@@ -49,6 +60,9 @@ public:
     // read. Does nothing when all went well.
     void reportStartupProblems();
 
+    // What a prompt is composed from now: the templates and the fields.
+    PromptFields currentFields() const;
+
     // The web address that "Keyword Ideas" opens (a build setting).
     static QString keywordIdeasAddress();
 
@@ -57,13 +71,11 @@ Q_SIGNALS:
     // on its catalogue, and call LoadProducts() after each change it makes.
     void productManagerRequested(const ProductCatalogue& catalogue);
 
-public:
+private:
     // Hidden holders: the window's working storage.
     QString txtPromptBasic; // topic template
     QString txtPromptPro;   // angle template
     HolderList lstKeywords;
-    HolderList lstProducts;
-    HolderList lstFileContent;
     QString txtProductName; // the chosen product, kept in the hidden Frame2
     QString txtFormat;
     QString txtDescription;
@@ -71,16 +83,11 @@ public:
     // Components.
     tsFile tsFile1;
     tsTools tsTools1;
-    tsParser tsParser1;
 
-private:
     void Form_Load(bool fullEdition);
     void LoadTemplates();
     bool LoadPromotedProduct();
     std::optional<QString> ComposePrompt(const QString& keyword) const;
-    PromptFields currentFields() const;
-    void say(const QString& title, const QString& text);
-    void refuse(const Refusal& refusal);
 
     void Command1_Click();
     void lblPicKeywords_Click();

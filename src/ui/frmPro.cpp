@@ -64,16 +64,11 @@ void frmPro::keyPressEvent(QKeyEvent* event)
     }
 }
 
-void frmPro::say(const QString& title, const QString& text)
-{
-    modGeneral::MsgBox(this, text, modGeneral::vbInfoOk, title);
-}
-
 void frmPro::RefreshProductList()
 {
     lstProducts.clear();
     ui->lstProductsFiltered->clear();
-    const QStringList names = m_catalogue.list(lstProducts);
+    const QStringList names = m_catalogue.list(&lstProducts);
     ui->lstProductsFiltered->addItems(names);
     ui->lstProductsFiltered->setCurrentRow(-1);
     ui->lstProductsFiltered->clearSelection();
@@ -126,23 +121,19 @@ void frmPro::cmdEditProduct_Click()
     if (!lstProducts.hasCurrent())
         return;
     const QString name = selectedRecordName();
+    // The boxes are filled one line at a time; those filled before a missing
+    // line keep their new text.
     lstFileContent.clear();
-    QString fileText;
-    const bool read = m_catalogue.read(name, fileText);
-    lstFileContent.items = tsFile::splitFileLines(fileText);
-    const auto fillFrom = [this](qsizetype line, QLineEdit* box) {
+    const std::optional<ProductRecord> record = m_catalogue.record(name, &lstFileContent.items);
+    for (QLineEdit* box : {ui->txtProductName, ui->txtFormat, ui->txtDescription}) {
         QString text;
-        if (!lstFileContent.select(line, &text))
-            return false;
+        if (!lstFileContent.select(lstFileContent.current + 1, &text))
+            break;
         box->setText(text);
-        return true;
-    };
-    if (!read || !fillFrom(0, ui->txtProductName) || !fillFrom(1, ui->txtFormat)
-        || !fillFrom(2, ui->txtDescription)) {
-        say(QStringLiteral("Invalid File"), QStringLiteral("The file can't be opened."));
-        return;
     }
-    m_openedRest = ProductRecord::fromText(fileText)->rest;
+    if (!record)
+        return modGeneral::Show(this, ProductCatalogue::unusableRecord());
+    m_openedRest = record->rest;
     ui->txtFilename->setText(name);
     setFilenameLocked(true);
     setPanelShown(true);
@@ -156,10 +147,9 @@ void frmPro::cmdSave_Click()
                                ui->txtDescription->text(), editing ? m_openedRest : QString()};
     const QString name = ui->txtFilename->text();
     if (const Verdict refusal = m_catalogue.checkSave(record, name, !editing))
-        return say(refusal->title, refusal->text);
+        return modGeneral::Show(this, *refusal);
     if (!m_catalogue.save(name, record))
-        return say(QStringLiteral("Error"),
-                   QStringLiteral("There was an error saving the product file."));
+        return modGeneral::Show(this, ProductCatalogue::saveFailed());
     RefreshProductList();
     Q_EMIT recordsChanged();
     setPanelShown(false);
@@ -173,16 +163,12 @@ void frmPro::cmdCancel_Click()
 void frmPro::cmdDeleteProduct_Click()
 {
     if (ui->lstProductsFiltered->selectedItems().isEmpty())
-        return say(QStringLiteral("Nothing to delete"),
-                   QStringLiteral("Please select a product first."));
-    if (modGeneral::MsgBox(this, QStringLiteral("Delete file?"), modGeneral::vbQuestionYesNo,
-                           QStringLiteral("Confirm"))
-        != modGeneral::vbYes)
+        return modGeneral::Show(this, ProductCatalogue::nothingSelected());
+    if (!modGeneral::Ask(this, ProductCatalogue::confirmDelete()))
         return;
     if (!m_catalogue.remove(selectedRecordName()))
-        return say(QStringLiteral("Error"),
-                   QStringLiteral("There was an error with the deletion of the selected file."));
-    say(QStringLiteral("Done"), QStringLiteral("Done."));
+        return modGeneral::Show(this, ProductCatalogue::deleteFailed());
+    modGeneral::Show(this, ProductCatalogue::deleted());
     RefreshProductList();
     Q_EMIT recordsChanged();
 }

@@ -21,10 +21,6 @@ public:
     explicit frmPro(const ProductCatalogue& catalogue, QWidget* parent = nullptr);
     ~frmPro() override;
 
-    // Hidden holders.
-    HolderList lstProducts;
-    HolderList lstFileContent;
-
 Q_SIGNALS:
     void recordsChanged();
 
@@ -33,13 +29,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Hidden holders.
+    HolderList lstProducts;
+    HolderList lstFileContent;
+
     void Form_Load();
     void RefreshProductList();
     QString selectedRecordName() const;
     void setPanelShown(bool shown);
     void setFilenameLocked(bool locked);
     bool filenameLocked() const;
-    void say(const QString& title, const QString& text);
 
     void cmdAddNew_Click();
     void cmdEditProduct_Click();

@@ -41,7 +41,7 @@ void KeywordBox::insertFromMimeData(const QMimeData* source)
         return appendKeywordFiles(files);
     const QString text = source->text();
     if (const Verdict refusal = BatchRules::checkPastedText(text))
-        return refuse(*refusal);
+        return modGeneral::Show(this, *refusal);
     insertPlainText(text);
 }
 
@@ -52,12 +52,13 @@ void KeywordBox::appendKeywordFiles(const QStringList& files)
         QStringList found;
         QString why;
         if (!KeywordFile::read(tsFile(), file, found, &why))
-            return refuse(BatchRules::unreadableFile(QDir::toNativeSeparators(file), why));
+            return modGeneral::Show(
+                this, BatchRules::unreadableFile(QDir::toNativeSeparators(file), why));
         keywords += found;
     }
     QString text = keywords.join(u'\n');
     if (const Verdict refusal = BatchRules::checkPastedText(text))
-        return refuse(*refusal);
+        return modGeneral::Show(this, *refusal);
     // Whole lines after the last one, never into a line.
     if (!document()->lastBlock().text().isEmpty())
         text.prepend(u'\n');
@@ -66,9 +67,4 @@ void KeywordBox::appendKeywordFiles(const QStringList& files)
     cursor.insertText(text);
     setTextCursor(cursor);
     ensureCursorVisible();
-}
-
-void KeywordBox::refuse(const Refusal& refusal)
-{
-    modGeneral::MsgBox(this, refusal.text, modGeneral::vbInfoOk, refusal.title);
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "components/refusal.h"
-
 #include <QPlainTextEdit>
 
 // The box of long-tail keywords, one per line. What is pasted or dropped into
@@ -21,5 +19,4 @@ protected:
 
 private:
     void appendKeywordFiles(const QStringList& files);
-    void refuse(const Refusal& refusal);
 };

@@ -48,6 +48,16 @@ int MsgBox(QWidget* parent, const QString& text, int style, const QString& title
     return chosen == QMessageBox::Yes ? vbYes : vbNo;
 }
 
+void Show(QWidget* parent, const Refusal& message)
+{
+    MsgBox(parent, message.text, vbInfoOk, message.title);
+}
+
+bool Ask(QWidget* parent, const Refusal& question)
+{
+    return MsgBox(parent, question.text, vbQuestionYesNo, question.title) == vbYes;
+}
+
 void OpenDocument(const QString& address)
 {
     if (openDocumentHandler) {

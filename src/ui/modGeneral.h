@@ -1,5 +1,7 @@
 #pragma once
 
+#include "components/refusal.h"
+
 #include <QString>
 
 #include <functional>
@@ -32,6 +34,11 @@ enum MsgAnswer : int
 
 // Shows a modal message box over `parent` and returns the button chosen.
 int MsgBox(QWidget* parent, const QString& text, int style, const QString& title);
+
+// What the core decided to tell the user, in an information box; and a
+// question of the core's, true when the user answers Yes.
+void Show(QWidget* parent, const Refusal& message);
+bool Ask(QWidget* parent, const Refusal& question);
 
 // Hands a document path or web address to the platform's default handler and
 // does not look at the outcome.

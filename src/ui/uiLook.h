@@ -21,7 +21,6 @@ inline constexpr qreal HintSize = 8.25;
 
 inline const QColor LinkBlue{0, 0, 192};
 inline const QColor HintGrey{128, 128, 128};
-inline const QColor CreateGreen{192, 255, 192};
 inline const QColor HeaderPurple{64, 0, 64};
 
 // Positions are laid out in twips; 15 twips make one logical pixel, rounded
@@ -29,10 +28,6 @@ inline const QColor HeaderPurple{64, 0, 64};
 constexpr int px(int twips)
 {
     return (twips + 7) / 15;
-}
-constexpr QRect twips(int left, int top, int width, int height)
-{
-    return QRect(px(left), px(top), px(width), px(height));
 }
 
 void setTextColor(QWidget* widget, const QColor& color);

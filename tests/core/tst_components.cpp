@@ -88,13 +88,18 @@ private Q_SLOTS:
 #endif
         QCOMPARE(listed.items, txt);
         QCOMPARE(files.FileNameOf(listed.items.at(0)), u"A.txt"_s);
-        QVERIFY(files.FileExists(folder + u"c.md"_s) && !files.FileExists(folder + u"d.md"_s));
-        QVERIFY(files.DeleteFile(folder + u"c.md"_s) && !files.FileExists(folder + u"c.md"_s));
-        QVERIFY(!files.DeleteFile(folder + u"c.md"_s) && !files.DeleteFile(folder + u"sub.txt"_s));
+        QVERIFY(files.FileExists(folder + u"c.md"_s));
+        QVERIFY(!files.FileExists(folder + u"d.md"_s));
+        QVERIFY(files.DeleteFile(folder + u"c.md"_s));
+        QVERIFY(!files.FileExists(folder + u"c.md"_s));
+        QVERIFY(!files.DeleteFile(folder + u"c.md"_s));
+        QVERIFY(!files.DeleteFile(folder + u"sub.txt"_s));
         QVERIFY(!files.ListFiles(folder + u"none/"_s, listed, u"*"_s));
         QString kept = u"x"_s, error; // a folder is neither read nor written over
-        QVERIFY(!files.SaveTextFile(kept, folder + u"sub.txt"_s, &error) && !error.isEmpty());
-        QVERIFY(!files.LoadTextFile(kept, folder + u"sub.txt"_s) && kept.isEmpty());
+        QVERIFY(!files.SaveTextFile(kept, folder + u"sub.txt"_s, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!files.LoadTextFile(kept, folder + u"sub.txt"_s));
+        QVERIFY(kept.isEmpty());
 #ifdef Q_OS_UNIX
         // A new file gets the permissions the umask gives; a replaced one keeps its own.
         QVERIFY(QFile::setPermissions(folder + u"b.txt"_s, QFile::ReadOwner | QFile::ReadOther));
@@ -125,7 +130,8 @@ private Q_SLOTS:
         QCOMPARE(why, u"it is not a file"_s);
         QVERIFY(!files.LoadTextFile(text, u"/proc/self/pagemap"_s, &why));
         QCOMPARE(why, u"the file is larger than 64 MB"_s);
-        QVERIFY(files.LoadTextFile(text, folder + u"link.txt"_s) && text == u"t"_s);
+        QVERIFY(files.LoadTextFile(text, folder + u"link.txt"_s));
+        QVERIFY(text == u"t"_s);
         QVERIFY(!files.LoadTextFile(text, folder + u"link.txt"_s, &why, tsFile::Links::Refuse));
         QCOMPARE(why, u"it is a link to another file"_s);
         QVERIFY(files.FileExists(folder + u"dangling.txt"_s));
@@ -135,7 +141,8 @@ private Q_SLOTS:
         // Any name the file system takes can be saved: the temporary name is short.
         const QString longest = folder + QString(251, u'n') + u".txt"_s;
         QVERIFY(files.SaveTextFile(u"a"_s, longest) && files.SaveTextFile(u"b"_s, longest));
-        QVERIFY(files.LoadTextFile(text, longest) && text == u"b"_s);
+        QVERIFY(files.LoadTextFile(text, longest));
+        QVERIFY(text == u"b"_s);
 #else
         QSKIP("needs links and named pipes");
 #endif
@@ -155,9 +162,11 @@ private Q_SLOTS:
             const rlimit small{64, previous.rlim_max};
             QVERIFY(writeFile(path, "old") && ::setrlimit(RLIMIT_FSIZE, &small) == 0);
             const bool saved = files.SaveTextFile(QString(length, u'n'), path, &error);
-            QVERIFY(::setrlimit(RLIMIT_FSIZE, &previous) == 0 && !saved);
+            QVERIFY(::setrlimit(RLIMIT_FSIZE, &previous) == 0);
+            QVERIFY(!saved);
             QCOMPARE(error, QString::fromLocal8Bit(std::strerror(EFBIG))); // the system's reason
-            QVERIFY(files.LoadTextFile(back, path) && back == u"old"_s);
+            QVERIFY(files.LoadTextFile(back, path));
+            QVERIFY(back == u"old"_s);
             const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
             QVERIFY(!left.join(u' ').contains(u".inkwright"_s));
         }
@@ -214,7 +223,8 @@ private Q_SLOTS:
         QCOMPARE(check(full, u"TAKEN"_s, true) == u"ok"_s, !QFile::exists(file(u"TAKEN.txt"_s)));
         QCOMPARE(check(full, u"taken"_s, false), u"ok"_s);
         QCOMPARE(check(full, u"free"_s, true), u"ok"_s);
-        QVERIFY(catalogue.remove(u"taken"_s) && !catalogue.exists(u"taken"_s));
+        QVERIFY(catalogue.remove(u"taken"_s));
+        QVERIFY(!catalogue.exists(u"taken"_s));
     }
 
     void recordsOnDisk()
@@ -227,12 +237,15 @@ private Q_SLOTS:
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), QByteArray("Herb Guide\r\n \r\n\xC3\xA9 b  c d"));
         saved.close(); // Windows removes no open file
-        HolderList lines;
-        QVERIFY(catalogue.load(u"herb-guide"_s, lines));
-        QCOMPARE(lines.items, (QStringList{u"Herb Guide"_s, u" "_s, u"é b  c d"_s}));
+        const std::optional<ProductRecord> read = catalogue.record(u"herb-guide"_s);
+        QVERIFY(read);
+        QCOMPARE(read->name + u'|' + read->format + u'|' + read->description,
+                 u"Herb Guide| |é b  c d"_s);
+        QVERIFY(!catalogue.record(u"../products/herb-guide"_s)); // never read outside the folder
         // Lines past the third are kept as they were; fewer than three make no record.
         const std::optional<ProductRecord> long_ = ProductRecord::fromText(u"a\r\nb\nc\rd\r\n"_s);
-        QVERIFY(long_ && long_->rest == u"\rd\r\n"_s);
+        QVERIFY(long_);
+        QVERIFY(long_->rest == u"\rd\r\n"_s);
         QCOMPARE(long_->fileText(), u"a\r\nb\r\nc\rd\r\n"_s);
         QVERIFY(!ProductRecord::fromText(u"a\r\nb\r\n"_s));
         // Listed by record name, ignoring letter case; only the final ".txt" goes, so the file
@@ -243,18 +256,22 @@ private Q_SLOTS:
         QVERIFY(QDir().mkdir(file(u"folder.txt"_s)) && files.SaveTextFile(u"x"_s, file(u".txt"_s)));
 #ifdef Q_OS_UNIX // a Windows shortcut is an ordinary file
         QVERIFY(QFile::link(file(u"B.txt"_s), file(u"link.txt"_s)));
-        HolderList none;
-        QVERIFY(!catalogue.load(u"link"_s, none) && catalogue.exists(u"link"_s));
+        QVERIFY(!catalogue.record(u"link"_s));
+        QVERIFY(catalogue.exists(u"link"_s));
 #endif
         HolderList raw;
-        const QStringList names = catalogue.list(raw);
+        const QStringList names = catalogue.list(&raw);
         QCOMPARE(names, (QStringList{u".hidden"_s, {}, u"B"_s, u"herb-guide"_s, u"notes.txt"_s}));
         QCOMPARE(raw.current, names.size() - 1);
-        QVERIFY(catalogue.load(u"notes.txt"_s, lines)); // each listed name leads to its file
+        QStringList lines; // each listed name leads to its file
+        QVERIFY(!catalogue.record(u"notes.txt"_s, &lines));
+        QCOMPARE(lines, QStringList{u"notes.txt.txt"_s});
         QVERIFY(QDir(file({})).removeRecursively());
         raw.clear();
-        QVERIFY(catalogue.list(raw).isEmpty() && !raw.hasCurrent());
-        QVERIFY(!catalogue.save(u"x"_s, {u"a"_s, u"b"_s, u"c"_s}) && !QFileInfo::exists(file({})));
+        QVERIFY(catalogue.list(&raw).isEmpty());
+        QVERIFY(!raw.hasCurrent());
+        QVERIFY(!catalogue.save(u"x"_s, {u"a"_s, u"b"_s, u"c"_s}));
+        QVERIFY(!QFileInfo::exists(file({})));
         QVERIFY(QDir(dir.path()).mkdir(u"products"_s));
     }
 };

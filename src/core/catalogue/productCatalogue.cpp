@@ -2,13 +2,15 @@
 
 #include "components/tsFile.h"
 
+#include <algorithm>
+
 ProductCatalogue::ProductCatalogue(const tsFile& files, const DataPaths& paths)
     : m_files(files)
     , m_paths(paths)
 {
 }
 
-QStringList ProductCatalogue::list(HolderList& raw) const
+QStringList ProductCatalogue::list(HolderList* raw) const
 {
     HolderList listed;
     m_files.ListFiles(m_paths.productsFolder(), listed, ProductRecords::FilePattern);
@@ -18,21 +20,60 @@ QStringList ProductCatalogue::list(HolderList& raw) const
         QString item;
         listed.select(i, &item);
         // A file called ".txt" is listed with an empty name.
-        raw.items.append(item);
         names.append(ProductRecords::recordNameOf(m_files.FileNameOf(item)));
     }
-    raw.current = raw.count() - 1;
+    if (raw) {
+        raw->items.append(listed.items);
+        raw->current = raw->count() - 1;
+    }
     return names;
 }
 
-bool ProductCatalogue::load(const QString& name, HolderList& lines) const
+std::optional<ProductRecord> ProductCatalogue::record(const QString& name, QStringList* lines) const
 {
-    return m_files.LoadListFile(lines, m_paths.recordFile(name), nullptr, tsFile::Links::Refuse);
+    QString text;
+    if (!ProductRecords::staysInFolder(name)
+        || !m_files.LoadTextFile(text, m_paths.recordFile(name), nullptr, tsFile::Links::Refuse))
+        return std::nullopt;
+    std::optional<ProductRecord> record = ProductRecord::fromText(text);
+    if (lines) {
+        *lines = tsFile::splitFileLines(text);
+        lines->resize(std::min<qsizetype>(lines->size(), 3));
+    }
+    return record;
 }
 
-bool ProductCatalogue::read(const QString& name, QString& text) const
+Refusal ProductCatalogue::unusableRecord()
 {
-    return m_files.LoadTextFile(text, m_paths.recordFile(name), nullptr, tsFile::Links::Refuse);
+    return Refusal{QStringLiteral("Invalid File"), QStringLiteral("The file can't be opened.")};
+}
+
+Refusal ProductCatalogue::saveFailed()
+{
+    return Refusal{QStringLiteral("Error"),
+                   QStringLiteral("There was an error saving the product file.")};
+}
+
+Refusal ProductCatalogue::nothingSelected()
+{
+    return Refusal{QStringLiteral("Nothing to delete"),
+                   QStringLiteral("Please select a product first.")};
+}
+
+Refusal ProductCatalogue::confirmDelete()
+{
+    return Refusal{QStringLiteral("Confirm"), QStringLiteral("Delete file?")};
+}
+
+Refusal ProductCatalogue::deleted()
+{
+    return Refusal{QStringLiteral("Done"), QStringLiteral("Done.")};
+}
+
+Refusal ProductCatalogue::deleteFailed()
+{
+    return Refusal{QStringLiteral("Error"),
+                   QStringLiteral("There was an error with the deletion of the selected file.")};
 }
 
 bool ProductCatalogue::exists(const QString& name) const

@@ -19,15 +19,15 @@ class ProductCatalogue
 public:
     ProductCatalogue(const tsFile& files, const DataPaths& paths);
 
-    // Lists the record files into `raw` (one item per file, its current item
-    // the last one, or none) and returns the record name of each, in order.
-    QStringList list(HolderList& raw) const;
+    // The record name of each record file, in order; `raw`, when given, gets
+    // one item per file, its current item the last one (or none).
+    QStringList list(HolderList* raw = nullptr) const;
 
-    // Appends the lines of record `name` to `lines`; false when it cannot be read.
-    bool load(const QString& name, HolderList& lines) const;
-
-    // The whole text of record `name`; false when it cannot be read.
-    bool read(const QString& name, QString& text) const;
+    // Record `name` as every reader takes it: a name that stays in the
+    // folder, a regular file, at least three lines. Nothing when it cannot be
+    // used (unusableRecord() says so); `lines`, when given, gets the lines
+    // read, at most three, for a reader that shows them one by one.
+    std::optional<ProductRecord> record(const QString& name, QStringList* lines = nullptr) const;
 
     bool exists(const QString& name) const;
     bool save(const QString& name, const ProductRecord& record) const;
@@ -37,6 +37,14 @@ public:
     // the file name (a new record's must be usable and free, as the file
     // system's existence test says; an edited one's must not be empty).
     Verdict checkSave(const ProductRecord& fields, const QString& name, bool adding) const;
+
+    // What the product manager and a promoted product tell the user.
+    static Refusal unusableRecord();
+    static Refusal saveFailed();
+    static Refusal nothingSelected();
+    static Refusal confirmDelete();
+    static Refusal deleted();
+    static Refusal deleteFailed();
 
 private:
     const tsFile& m_files;

@@ -4,8 +4,9 @@
 
 #include <optional>
 
-// What the program tells the user when it refuses a command: the text and the
-// title of an information box. The core decides; a window only shows it.
+// What the program tells the user in a message box: its title and its text, a
+// refusal of a command, a question or a command done. The core decides and
+// words every one; a window only shows it.
 struct Refusal
 {
     QString title;

@@ -52,9 +52,31 @@ Refusal noKeywords()
     return missingInfo(QStringLiteral("Please enter one or more long-tailed keywords."));
 }
 
-Refusal unusableRecord()
+Refusal copiedPrompt()
 {
-    return Refusal{QStringLiteral("Invalid File"), QStringLiteral("The file can't be opened.")};
+    return Refusal{QStringLiteral("Done"), QStringLiteral("Done. Prompt copied to clipboard.")};
+}
+
+Refusal copiedPrompts()
+{
+    return Refusal{QStringLiteral("Done"), QStringLiteral("Done. Prompts copied to clipboard.")};
+}
+
+Refusal exported(const QString& file)
+{
+    return Refusal{QStringLiteral("Done"),
+                   QStringLiteral("Done. Prompts exported to %1.").arg(file)};
+}
+
+Refusal unreadTemplates(const QStringList& files)
+{
+    const bool one = files.size() == 1;
+    return Refusal{QStringLiteral("Error"),
+                   (one ? QStringLiteral("This template file could not be read:\n\n")
+                        : QStringLiteral("These template files could not be read:\n\n"))
+                       + files.join(u'\n')
+                       + (one ? QStringLiteral("\n\nPrompts that use it will be empty.")
+                              : QStringLiteral("\n\nPrompts that use them will be empty."))};
 }
 
 Refusal noBatch()

@@ -37,14 +37,19 @@ Refusal unreadableFile(const QString& path, const QString& why);
 // The keyword box is empty.
 Refusal noKeywords();
 
-// The promoted product's record cannot be used.
-Refusal unusableRecord();
-
 // Both copy commands need a batch.
 Refusal noBatch();
 
 // Copy Selected with an empty prompt box.
 Refusal nothingToCopy();
+
+// The copies and the export that went well; `file` as shown to the user.
+Refusal copiedPrompt();
+Refusal copiedPrompts();
+Refusal exported(const QString& file);
+
+// The template files that start-up could not read, each "path (reason)".
+Refusal unreadTemplates(const QStringList& files);
 
 // A prompt would be longer than Prompts::MaxPromptChars.
 Refusal promptTooLong();
