@@ -95,6 +95,11 @@ int main(int argc, char* argv[])
         return fail(UsageError, u"the main keyword is missing: give it with --main TEXT"_s);
     if (fields.approxWords.isEmpty())
         return fail(UsageError, u"--words is empty: give the article length, e.g. --words 400"_s);
+    for (const QCommandLineOption* option : {&outOption, &productOption, &keywordsOption}) {
+        if (parser.isSet(*option) && parser.value(*option).isEmpty())
+            return fail(UsageError,
+                        u"--%1 is empty (see --help)"_s.arg(option->names().constFirst()));
+    }
     const QString outPath = parser.isSet(outOption) ? parser.value(outOption) : u"-"_s;
     const bool toStandardOutput = outPath == u"-";
     PromptExport::Format format = PromptExport::formatOfFile(outPath);
