@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QTextBlock>
 #include <QUrl>
 
 namespace {
@@ -49,7 +50,13 @@ void KeywordBox::insertFromMimeData(const QMimeData* source)
             text += u'\n';
         text += content;
     }
-    if (const Verdict refusal = BatchRules::checkPastedText(text))
+    // The lines the text joins: the selection's first and last, or the cursor's.
+    const QTextCursor cursor = textCursor();
+    const QTextBlock first = document()->findBlock(cursor.selectionStart());
+    const QTextBlock last = document()->findBlock(cursor.selectionEnd());
+    if (const Verdict refusal = BatchRules::checkPastedText(
+            text, first.text().left(cursor.selectionStart() - first.position()),
+            last.text().mid(cursor.selectionEnd() - last.position())))
         return refuse(*refusal);
     insertPlainText(text);
 }

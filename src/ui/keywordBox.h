@@ -3,10 +3,10 @@
 #include <QPlainTextEdit>
 
 // The box of long-tail keywords, one per line. What is pasted or dropped into
-// it is checked first: a line far longer than a keyword is refused with a
-// message (laying it out would freeze the window). A text file dropped on it
-// (.txt, .csv) puts the file's lines in, read and decoded as every file the
-// program reads.
+// it is checked first: a text that would make a line far longer than a
+// keyword, with the text around it, is refused with a message (laying the line
+// out would freeze the window). A text file dropped on it (.txt, .csv) puts the
+// file's lines in, read and decoded as every file the program reads.
 class KeywordBox final : public QPlainTextEdit
 {
     Q_OBJECT
