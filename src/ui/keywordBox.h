@@ -6,7 +6,8 @@
 // it is checked first: a text that would make a line far longer than a
 // keyword, with the text around it, is refused with a message (laying the line
 // out would freeze the window). A text file dropped on it (.txt, .csv) puts the
-// file's lines in, read and decoded as every file the program reads.
+// file's lines in, read and decoded as every file the program reads. Many lines
+// pasted over all its text go in at once, as one undo step of their own.
 class KeywordBox final : public QPlainTextEdit
 {
     Q_OBJECT

@@ -356,6 +356,14 @@ private Q_SLOTS:
         QGuiApplication::clipboard()->setText(QString(9999, u'x'));
         QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(box->toPlainText(), u"k"_s + QString(9999, u'x'));
+        // Many lines pasted over all the text are one step to undo and to redo.
+        const QString many = QString(u"k\n"_s).repeated(10'000);
+        paste(box, many);
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(box->toPlainText(), many);
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box->toPlainText(), u"k"_s + QString(9999, u'x'));
         // A dropped text file gives its lines, decoded; any other drop, its address.
         for (const QString& name : {u"list.csv"_s, u"missing.txt"_s, u"templates"_s}) {
             box->clear();
