@@ -130,6 +130,13 @@ private Q_SLOTS:
             !BatchRules::checkPastedText(u"a\r\n"_s + QString(BatchRules::MaxKeywordChars, u'x')));
         QVERIFY(BatchRules::checkPastedText(u"a\u2029"_s
                                             + QString(BatchRules::MaxKeywordChars + 1, u'x')));
+        // The lines a paste joins count on both sides, up to their breaks; each break of the text
+        // parts them, the last one too.
+        const QString before = u"y\u2028"_s + QString(6'000, u'x');
+        const QString after = QString(6'000, u'x') + u"\u2028y"_s;
+        QVERIFY(!BatchRules::checkPastedText(u"ab\ncd"_s, before, after)
+                && !BatchRules::checkPastedText(u"abcd\r\n"_s, before, after));
+        QVERIFY(BatchRules::checkPastedText(u"abcd"_s, before, after)->text.contains(u" 12,004 "));
     }
 
     void bounds()

@@ -346,10 +346,25 @@ private Q_SLOTS:
         QVERIFY(open());
         auto* box = c<QPlainTextEdit>("txtSelectedKeyword");
         paste(box, u"kept"_s);
+        // The line made counts: 9,997 more after "kept" are too many, 9,999 over "ept" fit.
         expect(u"Keyword Too Long: A line of this text has 10,001 characters; a keyword may have "
                u"at most 10,000.\n\nNothing was added to the keywords."_s);
-        paste(box, u"a\n"_s + QString(10001, u'x'));
+        QGuiApplication::clipboard()->setText(QString(9997, u'x'));
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(box->toPlainText(), u"kept"_s);
+        QTest::keyClick(box, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClick(box, Qt::Key_Right, Qt::ShiftModifier);
+        QGuiApplication::clipboard()->setText(QString(9999, u'x'));
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box->toPlainText(), u"k"_s + QString(9999, u'x'));
+        // Many lines pasted over all the text are one step to undo and to redo.
+        const QString many = QString(u"k\n"_s).repeated(10'000);
+        paste(box, many);
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(box->toPlainText(), many);
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box->toPlainText(), u"k"_s + QString(9999, u'x'));
         // A dropped keyword file adds its keywords as whole lines after the last line, wherever it
         // lands; one that cannot be read adds nothing; any other drop gives its address.
         for (const QString& name :

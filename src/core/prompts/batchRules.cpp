@@ -5,6 +5,8 @@
 
 #include <QLocale>
 
+#include <utility>
+
 namespace BatchRules {
 
 namespace {
@@ -27,11 +29,23 @@ Verdict checkInput(const BatchInput& input)
     return std::nullopt;
 }
 
-Verdict checkPastedText(const QString& text)
+Verdict checkPastedText(const QString& text, const QString& before, const QString& after)
 {
-    qsizetype longest = 0;
-    forEachLine<true>(
-        text, [&longest](const QChar*, qsizetype length) { longest = std::max(longest, length); });
+    // `open`: the length so far of the line the next character of the text would continue.
+    qsizetype open = 0, longest = 0, tail = -1;
+    forEachLine<true>(before, [&](const QChar* start, qsizetype length) {
+        open = start + length == before.constEnd() ? length : 0;
+    });
+    forEachLine<true>(text, [&](const QChar* start, qsizetype length) {
+        open += length;
+        if (start + length != text.constEnd()) // a line break ends it
+            longest = std::max(longest, std::exchange(open, 0));
+    });
+    forEachLine<true>(after, [&tail](const QChar*, qsizetype length) {
+        if (tail < 0)
+            tail = length;
+    });
+    longest = std::max(longest, open + std::max(tail, qsizetype(0)));
     if (longest <= MaxKeywordChars)
         return std::nullopt;
     const QLocale locale;

@@ -27,9 +27,12 @@ Verdict checkInput(const BatchInput& input);
 // accident) and would take the text box minutes to lay out.
 inline constexpr qsizetype MaxKeywordChars = 10'000;
 
-// Refuses a text to be pasted or dropped into the keyword box when one of its
-// lines is longer than MaxKeywordChars.
-Verdict checkPastedText(const QString& text);
+// Refuses a text to be pasted or dropped into the keyword box, between `before`
+// and `after` (the box's text on either side of the selection it replaces, or of
+// the cursor), when a line the box would then hold is longer than
+// MaxKeywordChars: the text's first line continues the line of `before`, its
+// last line runs on into `after`, and its other lines stand alone.
+Verdict checkPastedText(const QString& text, const QString& before = {}, const QString& after = {});
 
 // A file dropped on the keyword box that cannot be read.
 Refusal unreadableFile(const QString& path, const QString& why);
