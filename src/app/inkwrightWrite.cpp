@@ -165,14 +165,6 @@ int main(int argc, char* argv[])
         return fail(ArticleWriter::BadInput,
                     u"https needs a TLS library, and Qt finds none on this system"_s);
     }
-    // A folder that takes no file is found now, not after a paid request.
-    QTemporaryFile probe(settings.outFolder + u"/.inkwright-write-XXXXXX"_s);
-    if (!QDir().mkpath(settings.outFolder) || !probe.open()) {
-        return fail(ArticleWriter::BadInput, u"the folder %1 could not be made or written in"_s.arg(
-                                                 QDir::toNativeSeparators(settings.outFolder)));
-    }
-    probe.remove();
-
     const QString inputPath = inputs.isEmpty() ? u"-"_s : inputs.constFirst();
     LineReader input;
     if (!input.start(inputPath, error)) {
@@ -182,6 +174,14 @@ int main(int argc, char* argv[])
                 inputPath == u"-" ? u"standard input"_s : QDir::toNativeSeparators(inputPath),
                 error));
     }
+    // A folder that takes no file is found now, not after a paid request.
+    QTemporaryFile probe(settings.outFolder + u"/.inkwright-write-XXXXXX"_s);
+    if (!QDir().mkpath(settings.outFolder) || !probe.open()) {
+        return fail(ArticleWriter::BadInput, u"the folder %1 could not be made or written in"_s.arg(
+                                                 QDir::toNativeSeparators(settings.outFolder)));
+    }
+    probe.remove();
+
     ProgressReport progress(stderr, stderrIsTerminal());
     ArticleWriter writer(settings, input, progress);
     StopSignal stopSignal;
