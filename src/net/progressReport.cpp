@@ -60,9 +60,14 @@ void ProgressReport::finish()
 }
 
 // A line of its own: on a terminal, over the updating line, which comes back
-// below it.
-void ProgressReport::put(const QString& line)
+// below it. Control characters from a keyword or a server's message (an escape
+// sequence could rewrite the terminal) are shown as "?".
+void ProgressReport::put(QString line)
 {
+    for (QChar& c : line) {
+        if (c.category() == QChar::Other_Control)
+            c = u'?';
+    }
     const QByteArray text = line.toUtf8();
     if (m_shown > 0)
         std::fprintf(m_stream, "\r%-*s\r", int(m_shown), "");

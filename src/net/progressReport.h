@@ -31,7 +31,7 @@ private:
     qint64 done() const { return m_written + m_skipped + m_failed; }
     QString counted() const;
     void update(bool now);
-    void put(const QString& line);
+    void put(QString line);
 
     std::FILE* m_stream;
     bool m_terminal;

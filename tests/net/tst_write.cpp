@@ -223,8 +223,9 @@ private Q_SLOTS:
             {u"--retries"_s, u"1"_s});
         row("cut by the token limit", line(u"a", u"cut:x"), 1, none, 1,
             u"failed: 'a': the article was cut at the token limit"_s);
-        row("a 400 fails its keyword only", line(u"a", u"400:x") + line(u"b", u"200:B"), 1,
-            {u"b.md=B"_s}, 2, u"failed: 'a': the server answered 400 Told: told 400"_s, none, key);
+        row("a 400 fails its keyword only, named safely",
+            line(u"a\x1b[2J", u"400:x") + line(u"b", u"200:B"), 1, {u"b.md=B"_s}, 2,
+            u"failed: 'a?[2J': the server answered 400 Told: told 400"_s, none, key);
         row("401 stops the run", line(u"a", u"401:x") + line(u"b", u"200:B"), 3, none, 1,
             u"stopped at 'a': the server answered 401 Told: told 401. The key"_s,
             {u"--jobs"_s, u"1"_s});
