@@ -1,6 +1,6 @@
-# The installed folder is the portable program folder: both programs with
-# templates/ and an empty products/ beside them (installed by src/), the icon,
-# and a desktop entry. CPack packs that folder as a .tar.gz:
+# The installed folder is the portable program folder: the window programs,
+# inkwright-batch and inkwright-write with templates/ and an empty products/
+# beside them (installed by src/app), the icon, and a desktop entry. CPack packs that folder as a .tar.gz:
 #   cmake --install <build> --prefix <folder>
 #   cd <build> && cpack -G TGZ
 

@@ -4,11 +4,15 @@
 # creation, picking an entry, pasting keywords and exporting all prompts from
 # the window and with inkwright-batch, each the median of several runs beside a
 # reference measured in the same run. Extra arguments go to the benchmark (for
-# example --runs 9 or --only export; --help lists them).
+# example --runs 9 or --only export; --help lists them). Then inkwright-write
+# against a loopback server that answers at once: its CPU per article and its
+# peak memory over 100,000 prompts (write_bench).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 bash scripts/deps.sh "${BUILD_PACKAGES[@]}"
 cmake --preset release -DINKWRIGHT_BUILD_BENCHMARKS=ON >/dev/null
-cmake --build --preset release --target inkwright_bench
-QT_QPA_PLATFORM=offscreen QT_ENABLE_HIGHDPI_SCALING=0 exec build/release/bin/inkwright_bench "$@"
+cmake --build --preset release --target inkwright_bench write_bench
+QT_QPA_PLATFORM=offscreen QT_ENABLE_HIGHDPI_SCALING=0 build/release/bin/inkwright_bench "$@"
+echo
+exec build/release/bin/write_bench

@@ -10,7 +10,7 @@ source scripts/packages.sh
 bash scripts/deps.sh "${BUILD_PACKAGES[@]}"
 home=${INKWRIGHT_HOME:-$HOME/Inkwright}
 cmake --preset release >/dev/null
-cmake --build --preset release --target InkwrightPlus Inkwright inkwright-batch
+cmake --build --preset release --target InkwrightPlus Inkwright inkwright-batch inkwright-write
 cmake --install build/release --prefix "$home" >/dev/null
 program=InkwrightPlus
 [ "${1:-}" = basic ] && program=Inkwright

@@ -2,8 +2,10 @@
 # Builds Inkwright for 64-bit Windows and tests it under Wine: makes the
 # static Qt for Windows if it is missing (scripts/windows-qt.sh), builds the
 # "windows" preset, packs build/windows/package/Inkwright-<version>-Windows-x86_64.zip,
-# runs the core suites as .exe files and drives InkwrightPlus.exe from the
-# unpacked zip on Xvfb. --update-docs also renews docs/windows.png.
+# runs the core suites as .exe files, has inkwright-write.exe from the unpacked
+# zip write the articles of a stand-in chat server on 127.0.0.1
+# (scripts/chat-server.py), and drives InkwrightPlus.exe on Xvfb.
+# --update-docs also renews docs/windows.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -53,6 +55,30 @@ if [ -f "$folder/inkwright-batch.exe" ]; then
         break
     done
 fi
+# inkwright-write.exe writes the articles of the batch's prompts, as JSON Lines,
+# through a server on the loopback interface, and sends it no key it was not given.
+printf 'herb garden for beginners\r\nHerb Garden\r\n' >"$build/keywords.txt"
+wine "$folder/inkwright-batch.exe" --main 'herb garden' --keywords - --format jsonl \
+    <"$build/keywords.txt" >"$build/prompts.jsonl" \
+    || { echo "windows: inkwright-batch.exe failed" >&2; exit 1; }
+rm -rf "$build/articles" "$build/requests.txt"
+python3 scripts/chat-server.py --requests "$build/requests.txt" >"$build/server.txt" &
+server=$!
+trap 'kill "$server" 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [ -s "$build/server.txt" ] && break; sleep 0.1; done
+endpoint=$(head -n 1 "$build/server.txt")
+OPENAI_API_KEY=not-for-this-server wine "$folder/inkwright-write.exe" --endpoint "$endpoint" \
+    --model stand-in --out "Z:$build/articles" "Z:$build/prompts.jsonl" 2>"$build/write.txt" \
+    || { cat "$build/write.txt" >&2; echo "windows: inkwright-write.exe failed" >&2; exit 1; }
+kill "$server" && trap - EXIT
+for name in herb-garden-for-beginners herb-garden; do
+    grep -q '^# An article' "$build/articles/$name.md" \
+        || { echo "windows: inkwright-write.exe did not write $name.md" >&2; exit 1; }
+done
+[ "$(grep -c '^- ' "$build/requests.txt")" = 2 ] \
+    || { echo "windows: the server had other requests than two without a key" >&2; exit 1; }
+echo "windows: inkwright-write.exe wrote the articles of a loopback server: $(tail -n 1 "$build/write.txt")"
+
 # Wine's desktop process takes the display of the first program run: the
 # suites ran without one, so they end before the window test starts.
 wineserver -k || true

@@ -42,7 +42,7 @@ xvfb() { xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96 -noreset" "$0" --session 
 
 mkdir -p "$SHOTS"
 # The build first, so that the sessions' ./scripts/run.sh finds it done.
-(cd "$ROOT" && cmake --preset release >/dev/null && cmake --build --preset release --target InkwrightPlus Inkwright inkwright-batch)
+(cd "$ROOT" && cmake --preset release >/dev/null && cmake --build --preset release --target InkwrightPlus Inkwright inkwright-batch inkwright-write)
 HOME=$(mktemp -d "${TMPDIR:-/tmp}/inkwright-home.XXXXXX")
 trap 'rm -rf "$HOME"' EXIT
 export HOME XDG_RUNTIME_DIR=$HOME/runtime QT_QPA_PLATFORM=xcb
