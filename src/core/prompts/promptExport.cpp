@@ -1,5 +1,6 @@
 #include "promptExport.h"
 
+#include "components/fileNames.h"
 #include "components/fileOutput.h"
 
 #include <QFileInfo>
@@ -181,22 +182,9 @@ QString fileFilter(Format format)
 QString suggestedFileName(const QString& mainKeyword, Format format)
 {
     static const char* const extensions[] = {".txt", ".csv", ".jsonl"};
-    QString name;
-    bool gap = false;
-    const QList<uint> characters =
-        mainKeyword.normalized(QString::NormalizationForm_C).toLower().toUcs4();
-    for (const uint c : characters) {
-        if (QChar::isLetterOrNumber(c) || QChar::isMark(c)) {
-            if (gap && !name.isEmpty())
-                name += u'-';
-            name += QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
-            gap = false;
-        } else {
-            gap = true;
-        }
-    }
-    name += name.isEmpty() ? QStringLiteral("prompts") : QStringLiteral("-prompts");
-    return name + QLatin1StringView(extensions[int(format)]);
+    const QString name = FileNames::slugOf(mainKeyword, 80, 200);
+    return (name.isEmpty() ? QStringLiteral("prompts") : name + QStringLiteral("-prompts"))
+           + QLatin1StringView(extensions[int(format)]);
 }
 
 Outcome write(QIODevice& device, const PromptFields& fields, const QStringList& keywords,

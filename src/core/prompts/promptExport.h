@@ -35,9 +35,8 @@ QString fileFilters();
 QString fileFilter(Format format);
 
 // The file name an export proposes: "<name>-prompts.<extension>", the name
-// made from the main keyword (lower case; letters, marks and digits of any
-// script kept, every other run of characters one "-", none at either end),
-// or "prompts.<extension>" when nothing is left.
+// made from the main keyword by FileNames::slugOf, or "prompts.<extension>"
+// when nothing is left.
 QString suggestedFileName(const QString& mainKeyword, Format format);
 
 // Told the number of prompts written and the number in all, every few

@@ -1,33 +1,12 @@
 #include "articleNames.h"
 
+#include "components/fileNames.h"
+
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool isKept(char32_t c)
-{
-    switch (QChar::category(c)) {
-    case QChar::Letter_Uppercase:
-    case QChar::Letter_Lowercase:
-    case QChar::Letter_Titlecase:
-    case QChar::Letter_Modifier:
-    case QChar::Letter_Other:
-    case QChar::Mark_NonSpacing:
-    case QChar::Mark_SpacingCombining:
-    case QChar::Mark_Enclosing:
-    case QChar::Number_DecimalDigit:
-        return true;
-    default:
-        return false;
-    }
-}
-
-qsizetype utf8Bytes(char32_t c)
-{
-    return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-}
 
 // Windows opens the device, not a file, for these names with any extension.
 bool isDeviceName(const QString& name)
@@ -43,34 +22,7 @@ bool isDeviceName(const QString& name)
 
 QString ArticleNames::baseName(const QString& keyword)
 {
-    const QString text = keyword.normalized(QString::NormalizationForm_C).toLower();
-    QString name;
-    qsizetype chars = 0;
-    qsizetype bytes = 0;
-    bool gap = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text.at(i).unicode();
-        const bool pair =
-            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-        if (pair)
-            c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
-        if (!isKept(c)) {
-            gap = !name.isEmpty();
-        } else {
-            // The "-" goes in only with the character after it, so a cut
-            // never leaves one at the end.
-            const qsizetype dash = gap ? 1 : 0;
-            if (chars + dash + 1 > MaxChars || bytes + dash + utf8Bytes(c) > MaxBytes)
-                break;
-            if (gap)
-                name += u'-';
-            name += pair ? text.sliced(i, 2) : text.sliced(i, 1);
-            chars += dash + 1;
-            bytes += dash + utf8Bytes(c);
-            gap = false;
-        }
-        i += pair ? 1 : 0;
-    }
+    const QString name = FileNames::slugOf(keyword, MaxChars, MaxBytes);
     if (name.isEmpty())
         return u"article"_s;
     return isDeviceName(name) ? name + u'-' : name;
