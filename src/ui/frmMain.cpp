@@ -290,9 +290,11 @@ void frmMain::mnuExportAll_Click()
         return modGeneral::Show(this, BatchRules::noBatch());
     // The documents folder and the text format at first, then the folder and
     // the format of the last export of this run.
-    const QString folder = m_exportFolder.isEmpty()
-                               ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                               : m_exportFolder;
+    QString folder = m_exportFolder.isEmpty()
+                         ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                         : m_exportFolder;
+    if (!QDir(folder).exists()) // no Documents folder, or the last one is gone
+        folder = QDir::homePath();
     const QString title = QStringLiteral("Export All Prompts");
     QString path = modGeneral::SaveFileName(this, title,
                                             QDir(folder).filePath(PromptExport::suggestedFileName(

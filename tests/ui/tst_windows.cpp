@@ -398,8 +398,8 @@ private Q_SLOTS:
         saveAs = path(u"out"_s); // ".txt" is added
         expect(u"Done: Done. Prompts exported to %1.txt."_s.arg(QDir::toNativeSeparators(saveAs)));
         QTest::keyClick(c("txtSelectedKeyword"), Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(offered, QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                              .filePath(u"herb-pots-prompts.txt | Text files (*.txt)"_s));
+        QVERIFY2(offered.endsWith(u"/herb-pots-prompts.txt | Text files (*.txt)"_s),
+                 qPrintable(offered));
         const QByteArray text = "Keyword: herb\r\nPrompt: A herb, \"400\"\r\n\r\n"
                                 "Keyword: herb, pots\r\nPrompt: A herb, pots, \"400\"\r\n\r\n";
         QCOMPARE(read(u"out.txt"_s), text);
