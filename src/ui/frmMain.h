@@ -6,7 +6,7 @@
 #include "components/tsFile.h"
 #include "components/tsParser.h"
 #include "components/tsTools.h"
-#include "prompts/promptComposer.h"
+#include "prompts/composition.h"
 #include "prompts/promptExport.h"
 
 #include <QWidget>

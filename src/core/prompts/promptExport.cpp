@@ -1,6 +1,8 @@
 #include "promptExport.h"
 
+#include "allPrompts.h"
 #include "components/fileOutput.h"
+#include "utf8Blocks.h"
 
 #include <QFileInfo>
 #include <QIODevice>
@@ -73,7 +75,7 @@ BlockLayout layoutOf(Format format)
     case Format::Text:
         break;
     }
-    return BlockLayout::copyAll();
+    return AllPrompts::layout();
 }
 
 // What comes before the first block.
@@ -122,9 +124,9 @@ public:
 
     // What became of the writing; the rest of the text is written only when
     // it went to its end.
-    Outcome finish(PromptComposer::WriteEnd ended)
+    Outcome finish(Utf8Blocks::WriteEnd ended)
     {
-        if (ended == PromptComposer::WriteEnd::TooLong)
+        if (ended == Utf8Blocks::WriteEnd::TooLong)
             m_outcome.result = Outcome::TooLong;
         if (m_outcome.result == Outcome::Written)
             flush();
@@ -202,9 +204,11 @@ QString suggestedFileName(const QString& mainKeyword, Format format)
 Outcome write(QIODevice& device, const PromptFields& fields, const QStringList& keywords,
               Format format, const Progress& progress)
 {
+    const PromptComposer composer(fields);
+    const BlockLayout layout = layoutOf(format);
     DeviceSink sink(device, progress);
     sink.put(headerOf(format));
-    return sink.finish(PromptComposer(fields).writeUtf8(keywords, layoutOf(format), sink));
+    return sink.finish(Utf8Blocks(composer, layout).writeAll(keywords, sink));
 }
 
 Outcome writeFile(const QString& path, const PromptFields& fields, const QStringList& keywords,
