@@ -2,6 +2,7 @@
 
 #include "components/tsParser.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -33,6 +34,44 @@ bool replaceWithin(QString& text, const QString& search, const QString& value, q
     if (matches > 0)
         text = parser.Replace(text, search, value);
     return true;
+}
+
+// An ASCII keyword is its own normalization form C, and its lower case is
+// ASCII's; the main keyword is then removed and the blanks trimmed in one
+// buffer, as the replacement and trimBlanks do.
+std::optional<QString> asciiAngle(const QString& mainFolded, const QString& keyword)
+{
+    const qsizetype size = keyword.size();
+    QString angle(size, Qt::Uninitialized);
+    char16_t* const out = reinterpret_cast<char16_t*>(angle.data());
+    const char16_t* const in = QStringView(keyword).utf16();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t u = in[i];
+        if (u >= 0x80)
+            return std::nullopt;
+        out[i] = u >= u'A' && u <= u'Z' ? char16_t(u + (u'a' - u'A')) : u;
+    }
+    // Every occurrence, scanned from left to right, as tsParser::Replace finds them.
+    const qsizetype found = mainFolded.size();
+    const char16_t* const main = QStringView(mainFolded).utf16();
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < size;) {
+        if (found > 0 && size - i >= found && out[i] == main[0]
+            && std::equal(main + 1, main + found, out + i + 1)) {
+            i += found;
+        } else {
+            out[kept++] = out[i++];
+        }
+    }
+    qsizetype begin = 0;
+    while (begin < kept && out[begin] == u' ')
+        ++begin;
+    while (kept > begin && out[kept - 1] == u' ')
+        --kept;
+    if (begin > 0)
+        std::copy(out + begin, out + kept, out);
+    angle.truncate(kept - begin);
+    return angle;
 }
 
 } // namespace
@@ -77,6 +116,8 @@ QString Composition::folded(const QString& text)
 
 QString Composition::angleOfFolded(const QString& mainFolded, const QString& keyword)
 {
+    if (std::optional<QString> angle = asciiAngle(mainFolded, keyword))
+        return *std::move(angle);
     return trimBlanks(parser.Replace(folded(keyword), mainFolded, QString()));
 }
 

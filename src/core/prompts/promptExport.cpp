@@ -16,62 +16,62 @@ constexpr qsizetype ChunkBytes = qsizetype(1) << 20;
 // Progress is told each time this many more prompts are written.
 constexpr qsizetype ProgressEvery = 4096;
 
-bool csvNeedsQuotes(QStringView text)
+// RFC 4180: a field holding a comma, a quote or a line break is quoted, and
+// each quote in it doubled.
+char* csvField(char* out, QStringView text, bool* quote)
 {
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u',' || u == u'"' || u == u'\r' || u == u'\n')
-            return true;
-    }
-    return false;
+    return putUtf8(out, text, [quote](char16_t u, char*& to) {
+        if (u == u',' || u == u'\r' || u == u'\n')
+            *quote = true;
+        if (u != u'"')
+            return false;
+        *quote = true;
+        *to++ = '"';
+        *to++ = '"';
+        return true;
+    });
 }
 
-QString csvEscape(QStringView text)
+// A JSON string's text: a quote, a backslash and the control characters escaped.
+char* jsonField(char* out, QStringView text, bool*)
 {
-    QString escaped = text.toString();
-    return escaped.replace(u'"', QStringLiteral("\"\""));
-}
-
-bool jsonNeedsEscape(QStringView text)
-{
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == u'"' || u == u'\\')
-            return true;
-    }
-    return false;
-}
-
-QString jsonEscape(QStringView text)
-{
-    QString escaped;
-    escaped.reserve(text.size() + 16);
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u'"' || u == u'\\')
-            escaped.append(u'\\').append(c);
-        else if (u == u'\n')
-            escaped += QStringLiteral("\\n");
-        else if (u == u'\r')
-            escaped += QStringLiteral("\\r");
-        else if (u == u'\t')
-            escaped += QStringLiteral("\\t");
-        else if (u < 0x20)
-            escaped += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
-        else
-            escaped += c;
-    }
-    return escaped;
+    return putUtf8(out, text, [](char16_t u, char*& to) {
+        if (u >= 0x20 && u != u'"' && u != u'\\')
+            return false;
+        *to++ = '\\';
+        switch (u) {
+        case u'"':
+        case u'\\':
+            *to++ = char(u);
+            break;
+        case u'\n':
+            *to++ = 'n';
+            break;
+        case u'\r':
+            *to++ = 'r';
+            break;
+        case u'\t':
+            *to++ = 't';
+            break;
+        default:
+            *to++ = 'u';
+            *to++ = '0';
+            *to++ = '0';
+            *to++ = "0123456789abcdef"[u >> 4];
+            *to++ = "0123456789abcdef"[u & 0xF];
+        }
+        return true;
+    });
 }
 
 BlockLayout layoutOf(Format format)
 {
     switch (format) {
     case Format::Csv:
-        return BlockLayout{{}, ",", "\r\n", csvNeedsQuotes, csvEscape, true};
+        return BlockLayout{{}, ",", "\r\n", csvField, 3};
     case Format::JsonLines:
-        return BlockLayout{"{\"keyword\": \"", "\", \"prompt\": \"", "\"}\n",
-                           jsonNeedsEscape,    jsonEscape,           false};
+        // Six bytes for one unit: a control character as a backslash, "u" and four digits.
+        return BlockLayout{"{\"keyword\": \"", "\", \"prompt\": \"", "\"}\n", jsonField, 6};
     case Format::Text:
         break;
     }

@@ -3,22 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-// The most bytes UTF-8 takes for `text`: three for any unit from U+0800 up,
-// which covers a surrogate pair (four bytes for two units) and the
-// replacement of a lone surrogate.
-qsizetype utf8Bound(QStringView text)
+char* plainUtf8(char* out, QStringView text, bool*)
 {
-    qsizetype bytes = text.size();
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        bytes += u < 0x80 ? 0 : u < 0x800 ? 1 : 2;
-    }
-    return bytes;
+    return putUtf8(out, text, [](char16_t, char*&) { return false; });
 }
-
-} // namespace
 
 void Utf8Sink::put(QByteArrayView bytes)
 {
@@ -55,12 +43,10 @@ Utf8Blocks::Utf8Blocks(const PromptComposer& composer, const BlockLayout& layout
     : m_composer(composer)
     , m_layout(layout)
 {
-    m_topic = prepared(composer.topicLeaving(), &m_topicEscaped);
+    written(m_topic, composer.topicLeaving(), &m_topicQuoted);
     for (const QString& piece : composer.anglePiecesLeaving()) {
-        bool escaped = false;
-        m_pieces.push_back(prepared(piece, &escaped));
+        written(m_pieces.emplace_back(), piece, &m_piecesQuoted);
         m_piecesBytes += m_pieces.back().size();
-        m_piecesEscaped = m_piecesEscaped || escaped;
         m_piecesValid = m_piecesValid && QStringView(piece).isValidUtf16();
     }
 }
@@ -85,24 +71,24 @@ void Utf8Blocks::write(Utf8Sink& sink, const QString& keyword, const PromptPlan&
     sink.put(m_layout.beforeKeyword);
     field(sink, keyword);
     sink.put(m_layout.betweenFields);
+    const QByteArrayView quote = "\"";
     if (plan.kind == PromptPlan::Kind::Topic) {
-        quote(sink, m_topicEscaped);
+        sink.put(m_topicQuoted ? quote : QByteArrayView());
         sink.put(m_topic);
-        quote(sink, m_topicEscaped);
+        sink.put(m_topicQuoted ? quote : QByteArrayView());
     } else if (plan.kind == PromptPlan::Kind::Plain && m_piecesValid
                && QStringView(plan.angle).isValidUtf16()) {
-        // The pieces are valid UTF-16 on their own, so encoding them one
-        // by one gives the encoding of the whole prompt.
-        const bool escaped = needsEscape(plan.angle);
-        const bool quoted = escaped || m_piecesEscaped;
-        encodeTo(m_angle, escaped ? m_layout.escape(plan.angle) : plan.angle);
-        quote(sink, quoted);
+        // The pieces are valid UTF-16 on their own, so writing them one by one
+        // gives the whole prompt written.
+        bool quoted = m_piecesQuoted;
+        written(m_angle, plan.angle, &quoted);
+        sink.put(quoted ? quote : QByteArrayView());
         sink.put(m_pieces.front());
         for (size_t i = 1; i < m_pieces.size(); ++i) {
             sink.put(m_angle);
             sink.put(m_pieces[i]);
         }
-        quote(sink, quoted);
+        sink.put(quoted ? quote : QByteArrayView());
     } else {
         QString prompt;
         m_composer.putLeaving(plan, [&prompt](QStringView piece) { prompt += piece; });
@@ -114,51 +100,47 @@ void Utf8Blocks::write(Utf8Sink& sink, const QString& keyword, const PromptPlan&
 qsizetype Utf8Blocks::bound(const QString& keyword, const PromptPlan& plan) const
 {
     const qsizetype block = m_layout.beforeKeyword.size() + m_layout.betweenFields.size()
-                            + m_layout.afterPrompt.size() + utf8Bound(keyword);
+                            + m_layout.afterPrompt.size() + mostBytes(keyword);
     switch (plan.kind) {
     case PromptPlan::Kind::Topic:
-        return block + m_topic.size();
+        return block + 2 + m_topic.size();
     case PromptPlan::Kind::Plain:
-        return block + m_piecesBytes + utf8Bound(plan.angle) * qsizetype(m_pieces.size() - 1);
+        return block + 2 + m_piecesBytes
+               + m_layout.mostBytesPerUnit * plan.angle.size() * qsizetype(m_pieces.size() - 1);
     case PromptPlan::Kind::Whole:
         break;
     }
-    return block + 3 * plan.size; // no UTF-16 unit takes more than three bytes
+    return block + 2 + m_layout.mostBytesPerUnit * plan.size;
 }
 
-bool Utf8Blocks::needsEscape(QStringView text) const
+// The most bytes a field of `text` takes, its quotes included.
+qsizetype Utf8Blocks::mostBytes(QStringView text) const
 {
-    return m_layout.needsEscape && m_layout.needsEscape(text);
+    return 2 + m_layout.mostBytesPerUnit * text.size();
 }
 
-void Utf8Blocks::quote(Utf8Sink& sink, bool escaped) const
+void Utf8Blocks::written(QByteArray& bytes, QStringView text, bool* quote) const
 {
-    if (escaped && m_layout.quoteEscaped)
-        sink.put("\"");
+    bytes.resize(mostBytes(text));
+    bytes.truncate(m_layout.writeField(bytes.data(), text, quote) - bytes.constData());
 }
 
-void Utf8Blocks::encodeTo(QByteArray& bytes, QStringView text)
+void Utf8Blocks::field(Utf8Sink& sink, QStringView text) const
 {
-    bytes.resize(3 * text.size());
-    bytes.truncate(m_encoder.appendToBuffer(bytes.data(), text) - bytes.constData());
-}
-
-QByteArray Utf8Blocks::prepared(QStringView text, bool* escaped)
-{
-    *escaped = needsEscape(text);
-    QByteArray bytes;
-    encodeTo(bytes, *escaped ? QStringView(m_layout.escape(text)) : text);
-    return bytes;
-}
-
-void Utf8Blocks::field(Utf8Sink& sink, QStringView text)
-{
-    const bool escaped = needsEscape(text);
-    const QString escapedText = escaped ? m_layout.escape(text) : QString();
-    const QStringView out = escaped ? QStringView(escapedText) : text;
-    quote(sink, escaped);
-    if (sink.end - sink.next < 3 * out.size())
-        sink.makeRoom(3 * out.size());
-    sink.next = m_encoder.appendToBuffer(sink.next, out);
-    quote(sink, escaped);
+    const qsizetype most = mostBytes(text);
+    if (sink.end - sink.next < most)
+        sink.makeRoom(most);
+    // Written after a byte kept for the opening quote, which is given back
+    // when the field needs no quotes.
+    char* const start = sink.next;
+    bool quoted = false;
+    char* end = m_layout.writeField(start + 1, text, &quoted);
+    if (quoted) {
+        *start = '"';
+        *end++ = '"';
+    } else {
+        std::memmove(start, start + 1, size_t(end - start - 1));
+        --end;
+    }
+    sink.next = end;
 }
