@@ -5,6 +5,7 @@
 #include "frmMain.h"
 #include "modGeneral.h"
 #include "prompts/keywordFile.h"
+#include "prompts/promptComposer.h"
 #include "prompts/promptExport.h"
 #include "uiLook.h"
 

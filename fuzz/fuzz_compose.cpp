@@ -3,7 +3,7 @@
 // its length and UTF-8 form) against the composition written from its definition.
 #include "components/tsTools.h"
 #include "fuzzSupport.h"
-#include "prompts/promptComposer.h"
+#include "prompts/allPrompts.h"
 
 #include <QRegularExpression>
 #include <QStringEncoder>

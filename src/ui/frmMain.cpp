@@ -2,6 +2,7 @@
 
 #include "inkwrightConfig.h"
 #include "modGeneral.h"
+#include "prompts/allPrompts.h"
 #include "prompts/batchRules.h"
 #include "prompts/promptExport.h"
 #include "prompts/promptListModel.h"

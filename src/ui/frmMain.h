@@ -5,7 +5,7 @@
 #include "components/holderList.h"
 #include "components/tsFile.h"
 #include "components/tsTools.h"
-#include "prompts/promptComposer.h"
+#include "prompts/composition.h"
 #include "prompts/promptExport.h"
 
 #include <QWidget>

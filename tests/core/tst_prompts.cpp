@@ -1,8 +1,8 @@
 // The composition of prompts, the batch's checks, and the export of a batch: the formats against
 // the Copy All text, failed and cancelled exports, and inkwright-batch against the same writer.
+#include "prompts/allPrompts.h"
 #include "prompts/batchRules.h"
 #include "prompts/keywordFile.h"
-#include "prompts/promptComposer.h"
 #include "prompts/promptExport.h"
 #include "prompts/promptListModel.h"
 

@@ -1,7 +1,7 @@
 #include "batchRules.h"
 
 #include "components/lineScan.h"
-#include "promptComposer.h"
+#include "composition.h"
 
 #include <QLocale>
 

@@ -1,7 +1,9 @@
 #include "promptExport.h"
 
+#include "allPrompts.h"
 #include "components/fileNames.h"
 #include "components/fileOutput.h"
+#include "utf8Blocks.h"
 
 #include <QFileInfo>
 #include <QIODevice>
@@ -15,66 +17,66 @@ constexpr qsizetype ChunkBytes = qsizetype(1) << 20;
 // Progress is told each time this many more prompts are written.
 constexpr qsizetype ProgressEvery = 4096;
 
-bool csvNeedsQuotes(QStringView text)
+// RFC 4180: a field holding a comma, a quote or a line break is quoted, and
+// each quote in it doubled.
+char* csvField(char* out, QStringView text, bool* quote)
 {
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u',' || u == u'"' || u == u'\r' || u == u'\n')
-            return true;
-    }
-    return false;
+    return putUtf8(out, text, [quote](char16_t u, char*& to) {
+        if (u == u',' || u == u'\r' || u == u'\n')
+            *quote = true;
+        if (u != u'"')
+            return false;
+        *quote = true;
+        *to++ = '"';
+        *to++ = '"';
+        return true;
+    });
 }
 
-QString csvEscape(QStringView text)
+// A JSON string's text: a quote, a backslash and the control characters escaped.
+char* jsonField(char* out, QStringView text, bool*)
 {
-    QString escaped = text.toString();
-    return escaped.replace(u'"', QStringLiteral("\"\""));
-}
-
-bool jsonNeedsEscape(QStringView text)
-{
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == u'"' || u == u'\\')
-            return true;
-    }
-    return false;
-}
-
-QString jsonEscape(QStringView text)
-{
-    QString escaped;
-    escaped.reserve(text.size() + 16);
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u'"' || u == u'\\')
-            escaped.append(u'\\').append(c);
-        else if (u == u'\n')
-            escaped += QStringLiteral("\\n");
-        else if (u == u'\r')
-            escaped += QStringLiteral("\\r");
-        else if (u == u'\t')
-            escaped += QStringLiteral("\\t");
-        else if (u < 0x20)
-            escaped += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
-        else
-            escaped += c;
-    }
-    return escaped;
+    return putUtf8(out, text, [](char16_t u, char*& to) {
+        if (u >= 0x20 && u != u'"' && u != u'\\')
+            return false;
+        *to++ = '\\';
+        switch (u) {
+        case u'"':
+        case u'\\':
+            *to++ = char(u);
+            break;
+        case u'\n':
+            *to++ = 'n';
+            break;
+        case u'\r':
+            *to++ = 'r';
+            break;
+        case u'\t':
+            *to++ = 't';
+            break;
+        default:
+            *to++ = 'u';
+            *to++ = '0';
+            *to++ = '0';
+            *to++ = "0123456789abcdef"[u >> 4];
+            *to++ = "0123456789abcdef"[u & 0xF];
+        }
+        return true;
+    });
 }
 
 BlockLayout layoutOf(Format format)
 {
     switch (format) {
     case Format::Csv:
-        return BlockLayout{{}, ",", "\r\n", csvNeedsQuotes, csvEscape, true};
+        return BlockLayout{{}, ",", "\r\n", csvField, 3};
     case Format::JsonLines:
-        return BlockLayout{"{\"keyword\": \"", "\", \"prompt\": \"", "\"}\n",
-                           jsonNeedsEscape,    jsonEscape,           false};
+        // Six bytes for one unit: a control character as a backslash, "u" and four digits.
+        return BlockLayout{"{\"keyword\": \"", "\", \"prompt\": \"", "\"}\n", jsonField, 6};
     case Format::Text:
         break;
     }
-    return BlockLayout::copyAll();
+    return AllPrompts::layout();
 }
 
 // What comes before the first block.
@@ -123,9 +125,9 @@ public:
 
     // What became of the writing; the rest of the text is written only when
     // it went to its end.
-    Outcome finish(PromptComposer::WriteEnd ended)
+    Outcome finish(Utf8Blocks::WriteEnd ended)
     {
-        if (ended == PromptComposer::WriteEnd::TooLong)
+        if (ended == Utf8Blocks::WriteEnd::TooLong)
             m_outcome.result = Outcome::TooLong;
         if (m_outcome.result == Outcome::Written)
             flush();
@@ -190,9 +192,11 @@ QString suggestedFileName(const QString& mainKeyword, Format format)
 Outcome write(QIODevice& device, const PromptFields& fields, const QStringList& keywords,
               Format format, const Progress& progress)
 {
+    const PromptComposer composer(fields);
+    const BlockLayout layout = layoutOf(format);
     DeviceSink sink(device, progress);
     sink.put(headerOf(format));
-    return sink.finish(PromptComposer(fields).writeUtf8(keywords, layoutOf(format), sink));
+    return sink.finish(Utf8Blocks(composer, layout).writeAll(keywords, sink));
 }
 
 Outcome writeFile(const QString& path, const PromptFields& fields, const QStringList& keywords,

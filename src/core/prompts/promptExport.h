@@ -1,6 +1,6 @@
 #pragma once
 
-#include "promptComposer.h"
+#include "composition.h"
 
 #include <QString>
 #include <QStringList>

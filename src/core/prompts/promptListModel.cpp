@@ -1,6 +1,6 @@
 #include "promptListModel.h"
 
-#include "promptComposer.h"
+#include "composition.h"
 
 #include <limits>
 
