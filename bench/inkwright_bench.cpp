@@ -257,7 +257,7 @@ void measureCopyAll()
             QString text;
             for (const QString& k : keywords)
                 text += u"Keyword: "_s + k + u"\r\nPrompt: "_s
-                        + Prompts::withCrLf(composePrompt(fields, k)) + u"\r\n\r\n"_s;
+                        + Prompts::withCrLf(promptFor(fields, k)) + u"\r\n\r\n"_s;
             return text;
         };
         std::vector<double> ns, before, peak, fresh;
@@ -336,14 +336,14 @@ void measureBatches()
             QCoreApplication::processEvents();
         }));
         QString prompt;
-        ref.push_back(timeNs([&] { prompt = composePrompt(plain, keywords.at(row)); }));
+        ref.push_back(timeNs([&] { prompt = promptFor(plain, keywords.at(row)); }));
         report.check(shows(prompt), u"picking entry %1"_s.arg(row));
     }
-    report.vs(u"Picking an entry"_s, count(n), median(ns), u"composePrompt alone"_s, median(ref),
+    report.vs(u"Picking an entry"_s, count(n), median(ns), u"promptFor alone"_s, median(ref),
               u"< 5 ms"_s, median(ns) < 5e6);
     QTest::keyClick(window.list, Qt::Key_End);
     report.check(window.list->currentIndex().row() == n - 1
-                     && shows(composePrompt(plain, keywords.last())),
+                     && shows(promptFor(plain, keywords.last())),
                  u"the last entry of %1 was not reached"_s.arg(n));
 }
 

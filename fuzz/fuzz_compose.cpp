@@ -1,5 +1,5 @@
 // A batch from its keyword text to the "Copy to Clipboard (All)" text: the split against plain
-// splitting, and composePrompt, PromptComposer and the Copy All text (prompts with CR LF breaks,
+// splitting, and promptFor, PromptComposer and the Copy All text (prompts with CR LF breaks,
 // its length and UTF-8 form) against the composition written from its definition.
 #include "components/tsTools.h"
 #include "fuzzSupport.h"
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QString all;
     for (const QString& keyword : keywords) {
         const QString want = definedPrompt(f, keyword);
-        FUZZ_EQUAL(composePrompt(f, keyword), want);
+        FUZZ_EQUAL(promptFor(f, keyword), want);
         FUZZ_EQUAL(composer.compose(keyword).value_or(u"(too long)"_s), want);
         QString leaving = want;
         leaving.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);

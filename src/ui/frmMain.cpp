@@ -189,7 +189,7 @@ PromptFields frmMain::currentFields() const
 
 std::optional<QString> frmMain::ComposePrompt(const QString& keyword) const
 {
-    return composePrompt(currentFields(), keyword, Prompts::MaxPromptChars);
+    return promptFor(currentFields(), keyword, Prompts::MaxPromptChars);
 }
 
 void frmMain::chkPromoteProduct_Click()

@@ -94,7 +94,7 @@ private Q_SLOTS:
     {
         QFETCH(PromptFields, fields);
         QFETCH(QString, keyword);
-        QTEST(composePrompt(fields, keyword), "expected");
+        QTEST(promptFor(fields, keyword), "expected");
         QCOMPARE(PromptListModel::entryText(keyword), keyword + u" (click to see the prompt)"_s);
     }
 
@@ -144,8 +144,7 @@ private Q_SLOTS:
         // A prompt longer than the limit is not built, and only the keywords that need it fail.
         const PromptFields big =
             fields(QString(100, u'#') + u"#KEYWORD##KEYWORD#"_s, u"#ANGLE#"_s, QString(60, u'k'));
-        QVERIFY(composePrompt(big, u"k"_s, 220).has_value()
-                && !composePrompt(big, QString(60, u'k'), 219));
+        QVERIFY(promptFor(big, u"k"_s, 220).has_value() && !promptFor(big, QString(60, u'k'), 219));
         const PromptComposer composer(big, 219);
         QVERIFY(composer.allPrompts({u"x"_s}).fits()
                 && !composer.allPrompts({u"x"_s, QString(60, u'K')}).fits());

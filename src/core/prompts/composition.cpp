@@ -151,8 +151,8 @@ QString promotionText(const PromptFields& fields)
     return parser.Replace(sentence, Prompts::WhatItDoes, fields.description);
 }
 
-std::optional<QString> composePrompt(const PromptFields& fields, const QString& keyword,
-                                     qsizetype limit)
+std::optional<QString> promptFor(const PromptFields& fields, const QString& keyword,
+                                 qsizetype limit)
 {
     using Composition::Step;
     const QString angle = angleOf(fields.mainKeyword, keyword);
@@ -161,7 +161,7 @@ std::optional<QString> composePrompt(const PromptFields& fields, const QString& 
                                   Step::Keyword, Step::Pro, limit);
 }
 
-QString composePrompt(const PromptFields& fields, const QString& keyword)
+QString promptFor(const PromptFields& fields, const QString& keyword)
 {
-    return *composePrompt(fields, keyword, std::numeric_limits<qsizetype>::max());
+    return *promptFor(fields, keyword, std::numeric_limits<qsizetype>::max());
 }

@@ -63,12 +63,12 @@ QString promotionText(const PromptFields& fields);
 
 // The prompt of one keyword, composed step by step by plain replacement, in
 // the order that defines the result.
-QString composePrompt(const PromptFields& fields, const QString& keyword);
+QString promptFor(const PromptFields& fields, const QString& keyword);
 
 // The same, or nothing when the prompt would be longer than `limit`: each
 // step's length is worked out before the step is built.
-std::optional<QString> composePrompt(const PromptFields& fields, const QString& keyword,
-                                     qsizetype limit);
+std::optional<QString> promptFor(const PromptFields& fields, const QString& keyword,
+                                 qsizetype limit);
 
 // The parts of the composition, for a composer that prepares them once for
 // many keywords (PromptComposer).

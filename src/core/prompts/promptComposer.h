@@ -35,7 +35,7 @@ struct PromptPlan
 // The same composition prepared once for a set of fields, for composing many
 // keywords: the topic prompt is the same for every keyword, and the angle
 // template is cut at its "#ANGLE#" marks with every other placeholder already
-// filled. Gives exactly what composePrompt gives.
+// filled. Gives exactly what promptFor gives.
 class PromptComposer
 {
 public:
