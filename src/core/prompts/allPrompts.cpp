@@ -23,7 +23,8 @@ AllPrompts::AllPrompts(const PromptComposer& composer, const QStringList& keywor
     const qsizetype perBlock = keywordLabel.size() + promptLabel.size() + blockEnd.size();
     m_plans.reserve(size_t(keywords.size()));
     for (const QString& keyword : keywords) {
-        PromptPlan plan = m_composer.plan(keyword);
+        PromptPlan& plan = m_plans.emplace_back();
+        m_composer.plan(keyword, plan);
         m_fits = plan.fits;
         if (!m_fits)
             return;
@@ -35,7 +36,6 @@ AllPrompts::AllPrompts(const PromptComposer& composer, const QStringList& keywor
         // composed again when the text is written: a batch far beyond the copy
         // bound must not hold all of its prompts while it is measured.
         plan.prompt = QString();
-        m_plans.push_back(std::move(plan));
     }
 }
 
@@ -49,7 +49,8 @@ const PromptPlan& AllPrompts::planAt(qsizetype i, PromptPlan& composedAgain) con
     const PromptPlan& plan = m_plans[size_t(i)];
     if (plan.kind != PromptPlan::Kind::Whole)
         return plan;
-    composedAgain = m_composer.planOfAngle(plan.angle);
+    composedAgain.angle = plan.angle;
+    m_composer.plan(composedAgain);
     return composedAgain;
 }
 

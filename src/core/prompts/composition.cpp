@@ -38,17 +38,21 @@ bool replaceWithin(QString& text, const QString& search, const QString& value, q
 
 // An ASCII keyword is its own normalization form C, and its lower case is
 // ASCII's; the main keyword is then removed and the blanks trimmed in one
-// buffer, as the replacement and trimBlanks do.
-std::optional<QString> asciiAngle(const QString& mainFolded, const QString& keyword)
+// buffer, as the replacement and trimBlanks do. False, with `angle` left to
+// be written again, for any other keyword.
+bool asciiAngle(const QString& mainFolded, const QString& keyword, QString& angle)
 {
     const qsizetype size = keyword.size();
-    QString angle(size, Qt::Uninitialized);
-    char16_t* const out = reinterpret_cast<char16_t*>(angle.data());
     const char16_t* const in = QStringView(keyword).utf16();
+    if (angle.isDetached() && angle.capacity() >= size)
+        angle.resize(size);
+    else
+        angle = QString(size, Qt::Uninitialized);
+    char16_t* const out = reinterpret_cast<char16_t*>(angle.data());
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t u = in[i];
         if (u >= 0x80)
-            return std::nullopt;
+            return false;
         out[i] = u >= u'A' && u <= u'Z' ? char16_t(u + (u'a' - u'A')) : u;
     }
     // Every occurrence, scanned from left to right, as tsParser::Replace finds them.
@@ -71,7 +75,7 @@ std::optional<QString> asciiAngle(const QString& mainFolded, const QString& keyw
     if (begin > 0)
         std::copy(out + begin, out + kept, out);
     angle.truncate(kept - begin);
-    return angle;
+    return true;
 }
 
 } // namespace
@@ -114,11 +118,10 @@ QString Composition::folded(const QString& text)
     return text.normalized(QString::NormalizationForm_C).toLower();
 }
 
-QString Composition::angleOfFolded(const QString& mainFolded, const QString& keyword)
+void Composition::angleOfFolded(const QString& mainFolded, const QString& keyword, QString& angle)
 {
-    if (std::optional<QString> angle = asciiAngle(mainFolded, keyword))
-        return *std::move(angle);
-    return trimBlanks(parser.Replace(folded(keyword), mainFolded, QString()));
+    if (!asciiAngle(mainFolded, keyword, angle))
+        angle = trimBlanks(parser.Replace(folded(keyword), mainFolded, QString()));
 }
 
 std::optional<QString> Composition::fillSteps(QString text, const PromptFields& fields,
@@ -138,7 +141,9 @@ std::optional<QString> Composition::fillSteps(QString text, const PromptFields& 
 
 QString angleOf(const QString& mainKeyword, const QString& keyword)
 {
-    return Composition::angleOfFolded(Composition::folded(mainKeyword), keyword);
+    QString angle;
+    Composition::angleOfFolded(Composition::folded(mainKeyword), keyword, angle);
+    return angle;
 }
 
 QString promotionText(const PromptFields& fields)

@@ -77,8 +77,9 @@ namespace Composition {
 // A text as angleOf compares it: in normalization form C, in lower case.
 QString folded(const QString& text);
 
-// angleOf, with the main keyword already folded.
-QString angleOfFolded(const QString& mainFolded, const QString& keyword);
+// angleOf into `angle`, whose buffer it reuses, with the main keyword already
+// folded.
+void angleOfFolded(const QString& mainFolded, const QString& keyword, QString& angle);
 
 // The steps of the composition, in the order that defines the result: each
 // replaces every occurrence of its placeholder.

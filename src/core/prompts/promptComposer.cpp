@@ -51,18 +51,19 @@ bool PromptComposer::insertsPlainly(const QString& angle)
     return true;
 }
 
-PromptPlan PromptComposer::plan(const QString& keyword) const
+void PromptComposer::plan(const QString& keyword, PromptPlan& plan) const
 {
-    return planOfAngle(Composition::angleOfFolded(m_mainFolded, keyword));
+    Composition::angleOfFolded(m_mainFolded, keyword, plan.angle);
+    this->plan(plan);
 }
 
 // The topic prompt, the prepared pieces with the angle between them, or the
 // prompt composed step by step when the angle may complete a placeholder.
-PromptPlan PromptComposer::planOfAngle(QString angle) const
+void PromptComposer::plan(PromptPlan& plan) const
 {
-    PromptPlan plan;
-    plan.angle = std::move(angle);
+    plan.prompt.clear();
     if (plan.angle.isEmpty()) {
+        plan.kind = PromptPlan::Kind::Topic;
         plan.fits = m_topicPrompt.has_value();
         plan.size = m_topicLeaving.size();
     } else if (insertsPlainly(plan.angle)) {
@@ -72,24 +73,23 @@ PromptPlan PromptComposer::planOfAngle(QString angle) const
             !m_anglePieces.empty() && m_anglePiecesLength + plan.angle.size() * angles <= m_limit;
         plan.size = plan.fits ? m_anglePiecesLeavingLength + plan.angle.size() * angles : 0;
     } else {
-        plan.kind = PromptPlan::Kind::Whole;
         std::optional<QString> prompt =
             m_angleWithKeyword
                 ? Composition::fillSteps(*m_angleWithKeyword, m_fields, m_promotion, &plan.angle,
                                          Step::Angle, Step::Pro, m_limit)
                 : std::nullopt;
+        plan.kind = PromptPlan::Kind::Whole;
         plan.fits = prompt.has_value();
-        if (prompt) {
-            plan.size = Prompts::lengthWithCrLf(*prompt);
+        plan.size = prompt ? Prompts::lengthWithCrLf(*prompt) : 0;
+        if (prompt)
             plan.prompt = std::move(*prompt);
-        }
     }
-    return plan;
 }
 
 std::optional<QString> PromptComposer::compose(const QString& keyword) const
 {
-    PromptPlan made = plan(keyword);
+    PromptPlan made;
+    plan(keyword, made);
     if (!made.fits)
         return std::nullopt;
     switch (made.kind) {

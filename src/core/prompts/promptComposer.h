@@ -49,10 +49,11 @@ public:
     // for its length and its text.
     AllPrompts allPrompts(const QStringList& keywords) const;
 
-    // How the prompt of `keyword` is made.
-    PromptPlan plan(const QString& keyword) const;
-    // ...of a keyword whose angle is `angle`.
-    PromptPlan planOfAngle(QString angle) const;
+    // How the prompt of `keyword` is made, planned in `plan`, whose buffers it
+    // reuses.
+    void plan(const QString& keyword, PromptPlan& plan) const;
+    // The same from the angle that `plan` holds.
+    void plan(PromptPlan& plan) const;
 
     // The prompt of a plan that fits, as it leaves the program (with CR LF
     // breaks), handed to `put` piece by piece as QStringViews.

@@ -21,12 +21,11 @@ constexpr qsizetype ProgressEvery = 4096;
 // each quote in it doubled.
 char* csvField(char* out, QStringView text, bool* quote)
 {
-    return putUtf8(out, text, [quote](char16_t u, char*& to) {
-        if (u == u',' || u == u'\r' || u == u'\n')
-            *quote = true;
+    using Specials = AsciiSpecials<false, u',', u'"', u'\r', u'\n'>;
+    return putUtf8<Specials>(out, text, [quote](char16_t u, char*& to) {
+        *quote = true;
         if (u != u'"')
             return false;
-        *quote = true;
         *to++ = '"';
         *to++ = '"';
         return true;
@@ -36,9 +35,7 @@ char* csvField(char* out, QStringView text, bool* quote)
 // A JSON string's text: a quote, a backslash and the control characters escaped.
 char* jsonField(char* out, QStringView text, bool*)
 {
-    return putUtf8(out, text, [](char16_t u, char*& to) {
-        if (u >= 0x20 && u != u'"' && u != u'\\')
-            return false;
+    return putUtf8<AsciiSpecials<true, u'"', u'\\'>>(out, text, [](char16_t u, char*& to) {
         *to++ = '\\';
         switch (u) {
         case u'"':

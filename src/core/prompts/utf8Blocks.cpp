@@ -5,7 +5,7 @@
 
 char* plainUtf8(char* out, QStringView text, bool*)
 {
-    return putUtf8(out, text, [](char16_t, char*&) { return false; });
+    return putUtf8<AsciiSpecials<false>>(out, text, [](char16_t, char*&) { return false; });
 }
 
 void Utf8Sink::put(QByteArrayView bytes)
@@ -54,9 +54,10 @@ Utf8Blocks::Utf8Blocks(const PromptComposer& composer, const BlockLayout& layout
 Utf8Blocks::WriteEnd Utf8Blocks::writeAll(const QStringList& keywords, Utf8Sink& sink)
 {
     const qsizetype total = keywords.size();
+    PromptPlan plan;
     for (qsizetype i = 0; i < total; ++i) {
         const QString& keyword = keywords.at(i);
-        const PromptPlan plan = m_composer.plan(keyword);
+        m_composer.plan(keyword, plan);
         if (!plan.fits)
             return WriteEnd::TooLong;
         write(sink, keyword, plan);
@@ -76,25 +77,40 @@ void Utf8Blocks::write(Utf8Sink& sink, const QString& keyword, const PromptPlan&
         sink.put(m_topicQuoted ? quote : QByteArrayView());
         sink.put(m_topic);
         sink.put(m_topicQuoted ? quote : QByteArrayView());
-    } else if (plan.kind == PromptPlan::Kind::Plain && m_piecesValid
-               && QStringView(plan.angle).isValidUtf16()) {
-        // The pieces are valid UTF-16 on their own, so writing them one by one
-        // gives the whole prompt written.
-        bool quoted = m_piecesQuoted;
-        written(m_angle, plan.angle, &quoted);
-        sink.put(quoted ? quote : QByteArrayView());
-        sink.put(m_pieces.front());
-        for (size_t i = 1; i < m_pieces.size(); ++i) {
-            sink.put(m_angle);
-            sink.put(m_pieces[i]);
-        }
-        sink.put(quoted ? quote : QByteArrayView());
-    } else {
+    } else if (plan.kind != PromptPlan::Kind::Plain || !putPieces(sink, plan.angle)) {
         QString prompt;
         m_composer.putLeaving(plan, [&prompt](QStringView piece) { prompt += piece; });
         field(sink, prompt);
     }
     sink.put(m_layout.afterPrompt);
+}
+
+// The prepared pieces with `angle` between them; false, writing nothing, when
+// the pieces or the angle hold a lone surrogate.
+bool Utf8Blocks::putPieces(Utf8Sink& sink, QStringView angle)
+{
+    if (!m_piecesValid)
+        return false;
+    bool quoted = m_piecesQuoted;
+    const qsizetype most = mostBytes(angle);
+    if (m_angle.size() < most)
+        m_angle.resize(most);
+    const QByteArrayView written(m_angle.constData(),
+                                 m_layout.writeField(m_angle.data(), angle, &quoted));
+    // A byte a unit is ASCII, written as it is.
+    if (written.size() != angle.size() && !angle.isValidUtf16())
+        return false;
+    // The pieces are valid UTF-16 on their own, so writing them one by one
+    // gives the whole prompt written.
+    const QByteArrayView quote = quoted ? QByteArrayView("\"") : QByteArrayView();
+    sink.put(quote);
+    sink.put(m_pieces.front());
+    for (size_t i = 1; i < m_pieces.size(); ++i) {
+        sink.put(written);
+        sink.put(m_pieces[i]);
+    }
+    sink.put(quote);
+    return true;
 }
 
 qsizetype Utf8Blocks::bound(const QString& keyword, const PromptPlan& plan) const

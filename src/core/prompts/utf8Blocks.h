@@ -4,21 +4,62 @@
 
 #include <QByteArray>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <vector>
 
+// The ASCII characters that a format writes in a way of its own: the control
+// characters (with `controls`) and `specials`. Every other ASCII character is
+// copied as it is.
+template <bool controls, char16_t... specials> struct AsciiSpecials
+{
+    static constexpr bool has(char16_t u)
+    {
+        return (controls && u < 0x20) || ((u == specials) || ...);
+    }
+#ifdef __SSE2__
+    // Whether all eight units of `v` are ASCII that is copied as it is.
+    static bool allCopied(__m128i v)
+    {
+        __m128i other =
+            _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128());
+        other = _mm_xor_si128(other, _mm_set1_epi16(-1)); // beyond ASCII
+        if constexpr (controls)
+            other = _mm_or_si128(other, _mm_cmplt_epi16(v, _mm_set1_epi16(0x20)));
+        ((other = _mm_or_si128(other, _mm_cmpeq_epi16(v, _mm_set1_epi16(short(specials))))), ...);
+        return _mm_movemask_epi8(other) == 0;
+    }
+#endif
+};
+
 // Writes `text` at `out` as UTF-8 (a lone surrogate as U+FFFD) in one pass,
-// and returns where it ends. Each ASCII character goes first to
-// `escape(char16_t c, char*& out)`, which either writes it as a format needs
+// and returns where it ends. Each ASCII character that `Specials` has goes to
+// `escape(char16_t c, char*& out)`, which either writes it as the format needs
 // and returns true, or returns false to have it written as it is. Every other
-// character is written as it is.
-template <typename Escape> char* putUtf8(char* out, QStringView text, Escape&& escape)
+// character is written as it is, eight ASCII characters at a time where the
+// processor can.
+template <typename Specials, typename Escape>
+char* putUtf8(char* out, QStringView text, Escape&& escape)
 {
     const char16_t* p = text.utf16();
     const char16_t* const end = p + text.size();
     while (p < end) {
+#ifdef __SSE2__
+        if (end - p >= 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            if (Specials::allCopied(v)) {
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
+                p += 8;
+                out += 8;
+                continue;
+            }
+        }
+#endif
         const char16_t u = *p++;
         if (u < 0x80) {
-            if (!escape(u, out))
+            if (!Specials::has(u) || !escape(u, out))
                 *out++ = char(u);
         } else if (u < 0x800) {
             *out++ = char(0xC0 | (u >> 6));
@@ -126,6 +167,7 @@ public:
     qsizetype bound(const QString& keyword, const PromptPlan& plan) const;
 
 private:
+    bool putPieces(Utf8Sink& sink, QStringView angle);
     qsizetype mostBytes(QStringView text) const;
     void written(QByteArray& bytes, QStringView text, bool* quote) const;
     void field(Utf8Sink& sink, QStringView text) const;
@@ -138,5 +180,5 @@ private:
     qsizetype m_piecesBytes = 0;
     bool m_piecesQuoted = false;
     bool m_piecesValid = true;
-    QByteArray m_angle;
+    QByteArray m_angle; // the angle of the block being written, as written
 };
