@@ -55,19 +55,6 @@ public:
 
 namespace {
 
-// An article's file is either whole or not there, as every file the program writes.
-bool writeArticle(const QString& path, const QByteArray& bytes, QString& error)
-{
-    FileOutput out;
-    if (!out.open(path, FileOutput::Links::Replace, &error))
-        return false;
-    if (out.device().write(bytes) != bytes.size()) {
-        error = out.device().errorString();
-        return false;
-    }
-    return out.commit(&error);
-}
-
 // Failures of the connection rather than answers: the server may be
 // restarting or overloaded.
 bool isPassing(QNetworkReply::NetworkError error)
@@ -267,7 +254,8 @@ void ArticleWriter::answered(Job& job)
         const ChatJson::Article article = ChatJson::articleOf(job.answer);
         QString why = article.error;
         if (why.isEmpty()
-            && writeArticle(m_folder.filePath(job.fileName), article.text.toUtf8(), why)) {
+            && FileOutput::write(m_folder.filePath(job.fileName), article.text.toUtf8(),
+                                 FileOutput::Links::Replace, &why)) {
             m_progress.written(QDir::toNativeSeparators(m_folder.filePath(job.fileName)));
             return release(job);
         }

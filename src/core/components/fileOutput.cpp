@@ -211,6 +211,16 @@ bool FileOutput::commit(QString* error)
     return true;
 }
 
+bool FileOutput::write(const QString& path, QByteArrayView bytes, Links links, QString* error)
+{
+    FileOutput out;
+    if (!out.open(path, links, error))
+        return false;
+    if (out.device().write(bytes.data(), bytes.size()) != bytes.size())
+        return failWith(error, out.device().errorString());
+    return out.commit(error);
+}
+
 void FileOutput::cancel()
 {
     if (m_saving)

@@ -45,6 +45,10 @@ public:
     // Drops what was written to a temporary file.
     void cancel();
 
+    // Opens, writes `bytes` and commits: the file at `path` holds them whole,
+    // or, with the reason in `error`, is as it was.
+    static bool write(const QString& path, QByteArrayView bytes, Links links, QString* error);
+
 private:
     std::unique_ptr<QIODevice> m_device;
     bool m_saving = false; // Windows: m_device is a QSaveFile

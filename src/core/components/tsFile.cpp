@@ -245,15 +245,7 @@ bool tsFile::SaveTextFile(const QString& text, const QString& path, QString* err
     const QByteArray bytes =
         (text.startsWith(QChar(0xFEFF)) ? QByteArrayLiteral("\xEF\xBB\xBF") : QByteArray())
         + text.toUtf8();
-    FileOutput out;
-    if (!out.open(path, FileOutput::Links::Replace, error))
-        return false;
-    if (out.device().write(bytes) != bytes.size()) {
-        if (error)
-            *error = out.device().errorString();
-        return false;
-    }
-    return out.commit(error);
+    return FileOutput::write(path, bytes, FileOutput::Links::Replace, error);
 }
 
 bool tsFile::DeleteFile(const QString& path, QString* error) const
