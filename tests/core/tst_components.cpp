@@ -13,6 +13,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 using namespace Qt::StringLiterals;
@@ -98,7 +99,8 @@ private Q_SLOTS:
         QString kept = u"x"_s, error; // a folder is neither read nor written over
         QVERIFY(!files.SaveTextFile(kept, folder + u"sub.txt"_s, &error));
         QVERIFY(!error.isEmpty());
-        QVERIFY(!files.LoadTextFile(kept, folder + u"sub.txt"_s));
+        QVERIFY(!files.LoadTextFile(kept, folder + u"sub.txt"_s, &error));
+        QCOMPARE(error, u"it is a folder"_s);
         QVERIFY(kept.isEmpty());
 #ifdef Q_OS_UNIX
         // A new file gets the permissions the umask gives; a replaced one keeps its own.
@@ -135,6 +137,22 @@ private Q_SLOTS:
         QVERIFY(!files.LoadTextFile(text, folder + u"link.txt"_s, &why, tsFile::Links::Refuse));
         QCOMPARE(why, u"it is a link to another file"_s);
         QVERIFY(files.FileExists(folder + u"dangling.txt"_s));
+        // "-" reads standard input where streams are taken, and leaves it open; a file read
+        // leaves no descriptor behind.
+        const auto descriptors = [] { return QDir(u"/proc/self/fd"_s).count(); };
+        int ends[2];
+        QVERIFY(::pipe(ends) == 0 && ::write(ends[1], "in", 2) == 2 && ::close(ends[1]) == 0);
+        const int input = ::dup(0);
+        QVERIFY(input >= 0 && ::dup2(ends[0], 0) == 0 && ::close(ends[0]) == 0);
+        QByteArray bytes;
+        struct stat in = {};
+        const bool read = files.LoadBytes(bytes, u"-"_s, {.streams = true}, &why) && bytes == "in"
+                          && ::fstat(0, &in) == 0 && S_ISFIFO(in.st_mode);
+        QVERIFY(::dup2(input, 0) == 0 && ::close(input) == 0);
+        QVERIFY2(read, qPrintable(why));
+        const uint before = descriptors();
+        QVERIFY(files.LoadBytes(bytes, folder + u"target.txt"_s, {}));
+        QCOMPARE(descriptors(), before);
         HolderList listed;
         QVERIFY(files.ListFiles(folder, listed, u"*.txt"_s));
         QCOMPARE(listed.items, QStringList{folder + u"target.txt"_s});

@@ -162,7 +162,7 @@ private Q_SLOTS:
         QTest::newRow("plain list")
             << QByteArray("a,1\r\n\r\nb;\"2\n  \rc\r\n") << u"a,1|b;\"2|  |c"_s;
         QTest::newRow("CSV, quoted commas and breaks") << QByteArray(
-            "\xEF\xBB\xBFKeyword,Volume,Keyword Difficulty,CPC\r\n\"salt, pepper\",201000,"
+            "\xEF\xBB\xBFKeyword,Volume,Keyword Difficulty,\"CPC\"\r\n\"salt, pepper\",201000,"
             "62,0.45\r\n herb tea ,10,1,0\r\n,5,1,1\r\n\"say \"\"hi\"\"\r\nnow\",1,1,1")
                                                        << u"salt, pepper|herb tea|say \"hi\" now"_s;
         QTest::newRow("UTF-16 tab-separated, title lines, no mark")
@@ -171,6 +171,11 @@ private Q_SLOTS:
                    u"locations\r\nCurrency\t\"Keyword\"\tSearches\r\n"
                    "EUR\tsourdough bread\t1000\r\nEUR\tsauerteigbrot selber backen\t10\r\n"_s))
             << u"sourdough bread|sauerteigbrot selber backen"_s;
+        QTest::newRow("UTF-16 big-endian, no mark")
+            << QByteArray(QStringEncoder(QStringEncoder::Utf16BE)(u"Query\nk\u00e9\n"_s))
+            << u"k\u00e9"_s;
+        QTest::newRow("one byte") << QByteArray("a") << u"a"_s;
+        QTest::newRow("a heading alone, no break") << QByteArray("Keyword") << QString();
         QTest::newRow("semicolons, Windows-1252")
             << QByteArray("Top queries;Clicks\n\"a;b\";3\ncaf\xE9;1\n") << u"a;b|café"_s;
         QTest::newRow("heading past ten lines: a list")

@@ -206,7 +206,7 @@ private Q_SLOTS:
                                 << said;
         };
         row("names, collisions, scripts, a blank line, the key",
-            line(u"Sourdough Bread!", u"200:Crumb\r\n\u00fcn\u00ef \U0001F35E") + "\n \r\n"
+            line(u"Sourdough Bread!", u"200:Crumb\r\n\u00fcn\u00ef \U0001F35E") + "\n \r \t\r\n"
                 + line(u"sourdough  bread", u"200:two")
                 + line(u"\u6771\u4eac \u30e9\u30fc", u"200:3"),
             0,
@@ -238,8 +238,9 @@ private Q_SLOTS:
         row("time out", line(u"a", u"hang"), 1, none, 1, u"no whole answer within 0.3 s"_s,
             {u"--timeout"_s, u"0.3"_s, u"--retries"_s, u"0"_s});
         row("resume, from a file", line(u"a", u"200:A") + line(u"b", u"200:B"), 0,
-            {u"a.md=old"_s, u"b.md=B"_s}, 1, u"1 written, 1 skipped, 0 failed"_s, {u"in.jsonl"_s},
-            none, {u"a.md=old"_s});
+            {u"a.md=old"_s, u"b.md=B"_s}, 1,
+            u"[2/2] articles/b.md\n1 written, 1 skipped, 0 failed"_s, {u"in.jsonl"_s}, none,
+            {u"a.md=old"_s});
         row("a bad line stops the run",
             line(u"a", u"hang") + "\n{\"keyword\": \"b\"}\n" + line(u"c", u"200:C"), 2, none, -1,
             u"line 3 is not a JSON object"_s);
@@ -343,8 +344,9 @@ private Q_SLOTS:
                            u"\u0645\u0631\u062d\u0628\u0627-\u0628\u0643.md"_s,
                            astral + u"-x.md"_s};
         QTest::newRow("symbols, emoji, a lone surrogate")
-            << QStringList{u"I \u2764 \U0001F35E b"_s + QChar(0xD800) + u"read"_s}
-            << QStringList{u"i-b-read.md"_s};
+            << QStringList{u"I \u2764 \U0001F35E b"_s + QChar(0xD800) + u"read"_s,
+                           u"z"_s + QChar(0xD800)}
+            << QStringList{u"i-b-read.md"_s, u"z.md"_s};
         QTest::newRow("nothing left")
             << QStringList{u"!!!"_s, QString()} << QStringList{u"article.md"_s, u"article-2.md"_s};
         QTest::newRow("Windows devices")

@@ -365,6 +365,8 @@ private Q_SLOTS:
         QCOMPARE(box->toPlainText(), many);
         QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(box->toPlainText(), u"k"_s + QString(9999, u'x'));
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier); // the steps before it are gone
+        QCOMPARE(box->toPlainText(), u"k"_s + QString(9999, u'x'));
         // A dropped keyword file adds its keywords as whole lines after the last line, wherever it
         // lands; one that cannot be read adds nothing; any other drop gives its address.
         for (const QString& name :
