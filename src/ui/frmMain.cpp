@@ -168,8 +168,7 @@ void frmMain::LoadTemplates()
     const auto load = [this](QString& holder, const QString& path) {
         QString why;
         if (!tsFile1.LoadTextFile(holder, path, &why))
-            m_unreadTemplates.append(DataPaths::forDisplay(path) + QStringLiteral(" (") + why
-                                     + u')');
+            m_unreadTemplates.append({DataPaths::forDisplay(path), why});
     };
     load(txtPromptBasic, m_paths.topicTemplate());
     load(txtPromptPro, m_paths.angleTemplate());
@@ -296,8 +295,8 @@ void frmMain::mnuExportAll_Click()
                          : m_exportFolder;
     if (!QDir(folder).exists()) // no Documents folder, or the last one is gone
         folder = QDir::homePath();
-    const QString title = QStringLiteral("Export All Prompts");
-    QString path = modGeneral::SaveFileName(this, title,
+    const PromptExport::DialogTexts texts = PromptExport::dialogTexts();
+    QString path = modGeneral::SaveFileName(this, texts.saveTitle,
                                             QDir(folder).filePath(PromptExport::suggestedFileName(
                                                 ui->txtMainKeyword->text(), m_exportFormat)),
                                             PromptExport::fileFilters(),
@@ -316,9 +315,8 @@ void frmMain::mnuExportAll_Click()
 
     // The dialog shows itself only when the export takes longer than a
     // moment; once shown it is modal, and setValue() lets it handle events.
-    QProgressDialog progress(QStringLiteral("Exporting prompts..."), QStringLiteral("Cancel"), 0,
-                             1000, this);
-    progress.setWindowTitle(QStringLiteral("Export"));
+    QProgressDialog progress(texts.progressText, texts.cancel, 0, 1000, this);
+    progress.setWindowTitle(texts.progressTitle);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     progress.setAutoReset(false);

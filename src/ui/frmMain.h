@@ -5,6 +5,7 @@
 #include "components/holderList.h"
 #include "components/tsFile.h"
 #include "components/tsTools.h"
+#include "prompts/batchRules.h"
 #include "prompts/composition.h"
 #include "prompts/promptExport.h"
 
@@ -103,7 +104,7 @@ private:
     DataPaths m_paths;
     ProductCatalogue m_catalogue;
     PromptListModel* m_promptModel = nullptr;
-    QStringList m_unreadTemplates; // "path (reason)" of each template start-up could not read
-    QString m_exportFolder;        // where the last export of this run went, and its format
+    QList<BatchRules::UnreadFile> m_unreadTemplates; // the templates start-up could not read
+    QString m_exportFolder; // where the last export of this run went, and its format
     PromptExport::Format m_exportFormat = PromptExport::Format::Text;
 };

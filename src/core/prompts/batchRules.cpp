@@ -82,13 +82,16 @@ Refusal exported(const QString& file)
                    QStringLiteral("Done. Prompts exported to %1.").arg(file)};
 }
 
-Refusal unreadTemplates(const QStringList& files)
+Refusal unreadTemplates(const QList<UnreadFile>& files)
 {
     const bool one = files.size() == 1;
+    QStringList lines;
+    for (const UnreadFile& file : files)
+        lines << file.path + QStringLiteral(" (") + file.why + u')';
     return Refusal{QStringLiteral("Error"),
                    (one ? QStringLiteral("This template file could not be read:\n\n")
                         : QStringLiteral("These template files could not be read:\n\n"))
-                       + files.join(u'\n')
+                       + lines.join(u'\n')
                        + (one ? QStringLiteral("\n\nPrompts that use it will be empty.")
                               : QStringLiteral("\n\nPrompts that use them will be empty."))};
 }

@@ -51,8 +51,15 @@ Refusal copiedPrompt();
 Refusal copiedPrompts();
 Refusal exported(const QString& file);
 
-// The template files that start-up could not read, each "path (reason)".
-Refusal unreadTemplates(const QStringList& files);
+// A file that could not be read: its path as shown to the user, and why.
+struct UnreadFile
+{
+    QString path;
+    QString why;
+};
+
+// The template files that start-up could not read.
+Refusal unreadTemplates(const QList<UnreadFile>& files);
 
 // A prompt would be longer than Prompts::MaxPromptChars.
 Refusal promptTooLong();

@@ -168,6 +168,12 @@ Format formatOfFile(const QString& path)
     return formatNamed(QFileInfo(path).suffix()).value_or(Format::Text);
 }
 
+DialogTexts dialogTexts()
+{
+    return {QStringLiteral("Export All Prompts"), QStringLiteral("Export"),
+            QStringLiteral("Exporting prompts..."), QStringLiteral("Cancel")};
+}
+
 QString fileFilters()
 {
     return QStringLiteral("Text files (*.txt);;CSV files (*.csv);;JSON Lines files (*.jsonl)");

@@ -39,6 +39,17 @@ QString fileFilter(Format format);
 // when nothing is left.
 QString suggestedFileName(const QString& mainKeyword, Format format);
 
+// The texts of the export's dialogs: the save dialog's title, and the title,
+// text and button of the progress dialog.
+struct DialogTexts
+{
+    QString saveTitle;
+    QString progressTitle;
+    QString progressText;
+    QString cancel;
+};
+DialogTexts dialogTexts();
+
 // Told the number of prompts written and the number in all, every few
 // thousand prompts; returning false cancels the export.
 using Progress = std::function<bool(qsizetype written, qsizetype total)>;
