@@ -1,5 +1,6 @@
 // The file service, and product records over a products folder, on real files.
 #include "catalogue/productCatalogue.h"
+#include "components/fileNames.h"
 #include "components/tsFile.h"
 
 #include <QDir>
@@ -207,12 +208,17 @@ private Q_SLOTS:
 #else
             NameCheck::Ok;
 #endif
-        for (const QString& name : {u"my:x"_s, u"a*?\"<>|"_s, u"con"_s, u"NUL.tar.gz"_s, u"AUX "_s,
-                                    u"COM\u00B9"_s, u"lpt\u00B2.txt"_s, u"CONIN$"_s})
+        const QStringList devices{u"con"_s,       u"NUL.tar.gz"_s, u"AUX "_s, u"prn"_s,
+                                  u"COM\u00B9"_s, u"Com9"_s,       u"lpt1"_s, u"lpt\u00B2.txt"_s,
+                                  u"conout$"_s,   u"CONIN$"_s};
+        for (const QString& name : devices + QStringList{u"my:x"_s, u"a*?\"<>|"_s})
             QCOMPARE(ProductRecords::checkNewRecordName(name), windows);
-        for (const QString& name : {u"."_s, u".."_s, u"guide."_s, u"guide "_s, u"COM0"_s,
-                                    u"my con"_s, u" lead"_s, u"été 😀 (1) #2"_s})
+        const QStringList plain{u"."_s,   u".."_s,     u"guide."_s, u"guide "_s, u"COM0"_s,
+                                u"lpt"_s, u"my con"_s, u"conx"_s,   u" lead"_s,  u"été 😀 (1) #2"_s};
+        for (const QString& name : plain)
             QCOMPARE(ProductRecords::checkNewRecordName(name), NameCheck::Ok);
+        for (const QString& name : devices + plain)
+            QCOMPARE(FileNames::isWindowsDeviceName(name), devices.contains(name));
         // Promoting refuses only a name that leaves the folder; ".txt" keeps "." and ".." in it.
         const QStringList inside{u"."_s, u".."_s, u"z:b"_s, {}}, out{u"../x"_s, u"a\\b"_s, u"\0"_s};
         for (const QString& name : inside + out)

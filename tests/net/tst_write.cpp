@@ -350,9 +350,9 @@ private Q_SLOTS:
         QTest::newRow("nothing left")
             << QStringList{u"!!!"_s, QString()} << QStringList{u"article.md"_s, u"article-2.md"_s};
         QTest::newRow("Windows devices")
-            << QStringList{u"NUL"_s, u"Com1"_s, u"lpt9!"_s, u"com10"_s, u"console"_s}
-            << QStringList{u"nul-.md"_s, u"com1-.md"_s, u"lpt9-.md"_s, u"com10.md"_s,
-                           u"console.md"_s};
+            << QStringList{u"NUL"_s, u"Com1"_s, u"lpt9!"_s, u"com10"_s, u"console"_s, u"com0"_s}
+            << QStringList{u"nul-.md"_s,  u"com1-.md"_s,   u"lpt9-.md"_s,
+                           u"com10.md"_s, u"console.md"_s, u"com0.md"_s};
         QTest::newRow("80 characters")
             << QStringList{QString(100, u'a'), QString(79, u'b') + u" c"_s,
                            QString(78, u'd') + u" e"_s}

@@ -1,5 +1,6 @@
 #include "productRecord.h"
 
+#include "components/fileNames.h"
 #include "components/lineScan.h"
 
 #include <QStringList>
@@ -58,29 +59,6 @@ QString recordNameOf(const QString& fileName)
 
 namespace {
 
-#ifdef Q_OS_WIN
-bool isReservedDeviceName(const QString& name)
-{
-    // Windows keeps these names for devices, whatever extension follows.
-    QString stem = name.section(u'.', 0, 0);
-    while (stem.endsWith(u' '))
-        stem.chop(1);
-    stem = stem.toUpper();
-    static const QStringList plain = {QStringLiteral("CON"), QStringLiteral("PRN"),
-                                      QStringLiteral("AUX"), QStringLiteral("NUL")};
-    if (plain.contains(stem))
-        return true;
-    if (stem == QStringLiteral("CONIN$") || stem == QStringLiteral("CONOUT$"))
-        return true;
-    // COM1 to COM9 and LPT1 to LPT9, the digit also written as ¹, ² or ³.
-    if (stem.size() == 4
-        && (stem.startsWith(QStringLiteral("COM")) || stem.startsWith(QStringLiteral("LPT"))))
-        return (stem.at(3) >= u'1' && stem.at(3) <= u'9')
-               || QStringLiteral("\u00B9\u00B2\u00B3").contains(stem.at(3));
-    return false;
-}
-#endif
-
 bool isUnsafeCharacter(char16_t u)
 {
     if (u < 0x20 || u == 0x7F || u == u'/' || u == u'\\')
@@ -109,7 +87,7 @@ NameCheck checkNewRecordName(const QString& name)
         }))
         return NameCheck::Unusable;
 #ifdef Q_OS_WIN
-    if (isReservedDeviceName(name))
+    if (FileNames::isWindowsDeviceName(name))
         return NameCheck::Unusable;
 #endif
     return NameCheck::Ok;

@@ -1,5 +1,7 @@
 #include "fileNames.h"
 
+#include <QStringList>
+
 namespace {
 
 bool isKept(char32_t c)
@@ -28,6 +30,24 @@ qsizetype utf8Bytes(char32_t c)
 } // namespace
 
 namespace FileNames {
+
+bool isWindowsDeviceName(const QString& name)
+{
+    QString stem = name.section(u'.', 0, 0);
+    while (stem.endsWith(u' '))
+        stem.chop(1);
+    stem = stem.toUpper();
+    static const QStringList plain = {QStringLiteral("CON"),    QStringLiteral("PRN"),
+                                      QStringLiteral("AUX"),    QStringLiteral("NUL"),
+                                      QStringLiteral("CONIN$"), QStringLiteral("CONOUT$")};
+    if (plain.contains(stem))
+        return true;
+    if (stem.size() == 4
+        && (stem.startsWith(QStringLiteral("COM")) || stem.startsWith(QStringLiteral("LPT"))))
+        return (stem.at(3) >= u'1' && stem.at(3) <= u'9')
+               || QStringLiteral("\u00B9\u00B2\u00B3").contains(stem.at(3));
+    return false;
+}
 
 QString slugOf(const QString& source, qsizetype maxChars, qsizetype maxBytes)
 {

@@ -11,4 +11,9 @@ namespace FileNames {
 // Empty when nothing is kept.
 QString slugOf(const QString& text, qsizetype maxChars, qsizetype maxBytes);
 
+// Whether Windows opens a device, not a file, for this name: CON, PRN, AUX,
+// NUL, CONIN$, CONOUT$, COM1 to COM9 and LPT1 to LPT9 (the digit also ¹, ² or
+// ³), in any letter case, with blanks after them and any extension.
+bool isWindowsDeviceName(const QString& name);
+
 } // namespace FileNames

@@ -6,26 +6,12 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// Windows opens the device, not a file, for these names with any extension.
-bool isDeviceName(const QString& name)
-{
-    static const QStringList devices{u"con"_s, u"prn"_s, u"aux"_s, u"nul"_s};
-    if (devices.contains(name))
-        return true;
-    return name.size() == 4 && (name.startsWith(u"com") || name.startsWith(u"lpt"))
-           && name.at(3) >= u'0' && name.at(3) <= u'9';
-}
-
-} // namespace
-
 QString ArticleNames::baseName(const QString& keyword)
 {
     const QString name = FileNames::slugOf(keyword, MaxChars, MaxBytes);
     if (name.isEmpty())
         return u"article"_s;
-    return isDeviceName(name) ? name + u'-' : name;
+    return FileNames::isWindowsDeviceName(name) ? name + u'-' : name;
 }
 
 QString ArticleNames::take(const QString& keyword)
