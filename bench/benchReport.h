@@ -3,6 +3,7 @@
 // judged, the results checked, and the table printed.
 #include <QGuiApplication>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <cstdio>
@@ -66,16 +67,15 @@ struct Report
             judged ? u"<= +64 MB"_s : u""_s, peak - base <= 64e6);
     }
     // How a figure grows from each size to the next beside how its reference grows; growth to a
-    // million keywords judged against `most`, if given.
+    // million keywords judged against `most`.
     void growth(const QString& what, const std::vector<qsizetype>& sizes,
                 const std::vector<double>& ns, const QString& refName,
-                const std::vector<double>& refNs, double most = 0)
+                const std::vector<double>& refNs, double most)
     {
         for (size_t i = 1; i < sizes.size(); ++i) {
-            const bool judged = most > 0 && sizes[i] == 1'000'000;
             add({what, count(sizes[i - 1]) + u" -> "_s + count(sizes[i]), ratio(ns[i] / ns[i - 1]),
                  refName + u" grows "_s + ratio(refNs[i] / refNs[i - 1])},
-                judged ? u"<= %1x"_s.arg(most) : u""_s, ns[i] / ns[i - 1] <= most);
+                sizes[i] == 1'000'000 ? u"<= %1x"_s.arg(most) : u""_s, ns[i] / ns[i - 1] <= most);
         }
     }
     bool check(bool ok, const QString& what) // records a wrong result; returns `ok`
@@ -88,33 +88,30 @@ struct Report
     // Prints the table and the run's peak of resident memory; returns 1 if a result was wrong.
     int print(int runs, double peakBytes) const
     {
-#ifdef NDEBUG
         const char* build = "release";
-#else
-        const char* build = "debug";
+#ifndef NDEBUG
+        build = "debug";
 #endif
         std::printf("\nInkwright benchmark: median of %d runs, %s build, Qt %s, platform \"%s\", "
                     "%d cores, MB = 10^6 bytes\n\n",
                     runs, build, qVersion(), qPrintable(QGuiApplication::platformName()),
                     QThread::idealThreadCount());
-        std::vector<int> width(7, 0);
+        qsizetype width[7] = {};
         for (const QStringList& row : rows) {
             for (int i = 0; i < 7; ++i)
-                width[i] = std::max(width[i], int(row[i].size()));
+                width[i] = std::max(width[i], row[i].size());
         }
+        const QRegularExpression trailingBlanks(u" +$"_s);
         for (const QStringList& row : rows) {
-            QStringList fields, rules;
+            QString line, rule;
             for (int i = 0; i < 7; ++i) { // counts and figures to the right
-                fields << u"%1"_s.arg(row[i], i == 1 || i == 2 || i == 4 ? width[i] : -width[i]);
-                rules << QString(width[i], u'-');
+                const int w = int(i == 1 || i == 2 || i == 4 ? width[i] : -width[i]);
+                line += u"%1  "_s.arg(row[i], w);
+                rule += QString(width[i], u'-') + u"  "_s;
             }
-            QString line = fields.join(u"  "_s), rule = rules.join(u"  "_s);
-            for (QString* text : {&line, &rule}) {
-                while (text->endsWith(u' '))
-                    text->chop(1);
-            }
-            std::printf(&row == &rows.front() ? "%s\n%s\n" : "%s\n", qPrintable(line),
-                        qPrintable(rule));
+            std::printf("%s\n", qPrintable(line.remove(trailingBlanks)));
+            if (&row == &rows.front())
+                std::printf("%s\n", qPrintable(rule.remove(trailingBlanks)));
         }
         std::printf("\nPeak resident memory of the whole benchmark (VmHWM): %s\n",
                     qPrintable(megabytes(peakBytes)));

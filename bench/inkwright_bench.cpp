@@ -25,7 +25,8 @@ Report report;
 QString folder;   // the program folder: the templates and the promoted product's record
 QStringList said; // what the message boxes said, each answered with OK
 QString saveAs;   // the answer to the save dialog
-PromptFields fields{.topicTemplate = {}, // the templates, read when the program folder is made
+// The templates are read when the program folder is made.
+PromptFields fields{.topicTemplate = {},
                     .angleTemplate = {},
                     .mainKeyword = u"Herb Garden"_s,
                     .approxWords = u"400"_s,
@@ -150,87 +151,80 @@ struct Window // the full edition's main window on the program folder, with the 
     }
 };
 
-// The start-up probe, a child process: shows the main window, or an empty widget of its size, and
-// once it has painted prints the clock and its resident memory.
-int startupProbe(bool bare)
+// A probe: a child process, with memory as fresh as a program's, that prints two figures.
+// startup FOLDER T: the main window on FOLDER, or with no folder an empty widget of its size, is
+// shown; the nanoseconds from T until it has painted, and its resident memory then.
+// paste FOLDER lines|line N: N keyword lines, or one line of N characters, pasted into the keyword
+// box; the nanoseconds from Ctrl+V until the box has painted, and 1 if the box holds the text, 2
+// if it was refused as too long a keyword, 0 otherwise.
+// keywords FILE reader|plain: the keyword file read as inkwright-batch reads it, or its bytes
+// decoded as UTF-8 and split at each LF; the nanoseconds that took and the number of keywords.
+int runProbe(const QString& kind, const QString& how, qsizetype n)
 {
-    struct FirstPaint final : QObject
-    {
-        bool eventFilter(QObject*, QEvent* event) override
+    static double figures[2] = {};
+    if (kind == u"startup"_s) {
+        struct FirstPaint final : QObject
         {
-            if (event->type() == QEvent::Paint && !std::exchange(painted, true)) {
-                QTimer::singleShot(0, qApp, [] { // queued: runs once the painting is done
-                    std::printf("%lld %.0f\n", qlonglong(nowNs()), status("VmRSS"));
-                    QCoreApplication::quit();
-                });
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                if (event->type() == QEvent::Paint && !std::exchange(painted, true)) {
+                    QTimer::singleShot(0, qApp, [this] { // queued: runs once the painting is done
+                        figures[0] = double(nowNs() - started);
+                        figures[1] = status("VmRSS");
+                        QCoreApplication::quit();
+                    });
+                }
+                return false;
             }
-            return false;
-        }
-        bool painted = false;
-    } watch;
-    std::unique_ptr<QWidget> window(bare ? new QWidget : new frmMain(true, folder));
-    if (bare)
-        window->setFixedSize(uiLook::px(16845), uiLook::px(8385));
-    window->installEventFilter(&watch);
-    window->show();
-    return QApplication::exec();
-}
-
-// The paste probe, a child process: pastes `n` keyword lines, or one line of `n` characters, into
-// the keyword box and prints the nanoseconds from Ctrl+V until the box has painted, then 1 if the
-// box holds the text, 2 if the text was refused as too long a keyword, 0 otherwise.
-int pasteProbe(bool lines, qsizetype n)
-{
-    Window window(false);
-    auto* box = window.c<QPlainTextEdit>("txtSelectedKeyword");
-    const QString text = lines ? makeKeywords(n).join(u'\n') : QString(n, u'k');
-    QGuiApplication::clipboard()->setText(text);
-    box->setFocus();
-    QCoreApplication::processEvents();
-    const double ns = timeNs([box] {
-        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-        box->repaint();
-    });
-    const bool pasted = box->document()->characterCount() == text.size() + 1;
-    const bool refused =
-        box->document()->isEmpty() && said.value(0).startsWith(u"Keyword Too Long: "_s);
-    std::printf("%.0f %d\n", ns, pasted ? 1 : refused ? 2 : 0);
+            qint64 started = 0;
+            bool painted = false;
+        } watch;
+        watch.started = n;
+        std::unique_ptr<QWidget> window(folder.isEmpty() ? new QWidget : new frmMain(true, folder));
+        if (folder.isEmpty())
+            window->setFixedSize(uiLook::px(16845), uiLook::px(8385));
+        window->installEventFilter(&watch);
+        window->show();
+        QApplication::exec();
+    } else if (kind == u"paste"_s) {
+        Window window(false);
+        auto* box = window.c<QPlainTextEdit>("txtSelectedKeyword");
+        const QString text = how == u"lines"_s ? makeKeywords(n).join(u'\n') : QString(n, u'k');
+        QGuiApplication::clipboard()->setText(text);
+        box->setFocus();
+        QCoreApplication::processEvents();
+        figures[0] = timeNs([box] {
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            box->repaint();
+        });
+        const bool refused =
+            box->document()->isEmpty() && said.value(0).startsWith(u"Keyword Too Long: "_s);
+        figures[1] = box->document()->characterCount() == text.size() + 1 ? 1 : refused ? 2 : 0;
+    } else {
+        QStringList keywords;
+        figures[0] = timeNs([&] {
+            if (how == u"plain"_s)
+                keywords = QString::fromUtf8(readFile(folder)).split(u'\n');
+            else
+                KeywordFile::read(tsFile(), folder, keywords, nullptr);
+        });
+        figures[1] = double(keywords.size());
+    }
+    std::printf("%.0f %.0f\n", figures[0], figures[1]);
     return 0;
 }
 
-// The keyword probe, a child process whose memory is as fresh as inkwright-batch's: reads the
-// keyword file as inkwright-batch does (KeywordFile::read), or plainly (its bytes decoded as UTF-8
-// and split at each LF), and prints the nanoseconds that took and the number of keywords.
-int keywordsProbe(const QString& path, bool plain)
-{
-    QStringList keywords;
-    const double ns = timeNs([&] {
-        if (plain)
-            keywords = QString::fromUtf8(readFile(path)).split(u'\n');
-        else
-            KeywordFile::read(tsFile(), path, keywords, nullptr);
-    });
-    std::printf("%.0f %lld\n", ns, qlonglong(keywords.size()));
-    return 0;
-}
-
-// Runs a probe; what it printed, split at blanks, or nothing if it did not end within `ms`.
-QList<QByteArray> probe(const QStringList& args, int ms = 30'000)
+// Runs a probe; the two figures it printed, or none if it did not end within `ms`.
+QList<double> probe(const QStringList& args, int ms = 30'000)
 {
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), args);
-    return child.waitForFinished(ms) ? child.readAllStandardOutput().simplified().split(' ')
-                                     : QList<QByteArray>();
-}
-
-// memcpy of `from` into a new buffer, page faults and all.
-double memcpyNs(const QByteArray& from)
-{
-    QByteArray to;
-    return timeNs([&] {
-        to = QByteArray(from.size(), Qt::Uninitialized);
-        std::memcpy(to.data(), from.constData(), size_t(from.size()));
-    });
+    child.start(QCoreApplication::applicationFilePath(), QStringList{u"--probe"_s} + args);
+    QList<double> figures;
+    if (child.waitForFinished(ms)) {
+        for (const QByteArray& figure : child.readAllStandardOutput().simplified().split(' '))
+            figures << figure.toDouble();
+    }
+    return figures.size() == 2 ? figures : QList<double>();
 }
 
 // From starting a process until its main window has painted, and its resident memory then;
@@ -240,12 +234,12 @@ void measureStartup()
     progress(u"start-up, %1 processes of each kind"_s.arg(runs));
     std::vector<double> ns[2], bytes[2]; // the window's, the empty widget's
     for (int run = 0; run < 2 * runs; ++run) {
-        const qint64 started = nowNs();
-        const auto out = probe({u"--startup-probe"_s, run % 2 ? QString() : folder});
+        const QString started = QString::number(nowNs());
+        const auto out = probe({u"startup"_s, run % 2 ? QString() : folder, {}, started});
         if (!report.check(out.size() == 2, u"the start-up probe gave no figure"_s))
             return;
-        ns[run % 2].push_back(double(out[0].toLongLong() - started));
-        bytes[run % 2].push_back(out[1].toDouble());
+        ns[run % 2].push_back(out[0]);
+        bytes[run % 2].push_back(out[1]);
     }
     const double t = median(ns[0]), m = median(bytes[0]);
     report.vs(u"Start-up to window shown"_s, {}, t, u"empty Qt window"_s, median(ns[1]),
@@ -255,55 +249,50 @@ void measureStartup()
 }
 
 // "Copy to Clipboard (All)", promotion on, from the click until the clipboard holds the text, from
-// an empty clipboard; beside memcpy of as many bytes into a new buffer; the peak of resident
-// memory during the copy.
+// an empty clipboard; beside memcpy of as many bytes into a new buffer, page faults and all; the
+// peak of resident memory during the copy.
 void measureCopyAll()
 {
+    const qsizetype n = smoke ? 100 : 100'000;
+    progress(u"Copy to Clipboard (All), %1 keywords"_s.arg(count(n)));
     Window window(true);
     QClipboard* clipboard = QGuiApplication::clipboard();
-    const std::vector<qsizetype> sizes =
-        smoke ? std::vector<qsizetype>{10, 100} : std::vector<qsizetype>{1'000, 10'000, 100'000};
-    std::vector<double> medians, references;
-    for (const qsizetype n : sizes) {
-        progress(u"Copy to Clipboard (All), %1 keywords"_s.arg(count(n)));
-        const QStringList keywords = makeKeywords(n);
-        window.type(keywords);
-        window.createBatch();
-        const auto copyAllText = [&] { // built for the first run's check alone
-            QString text;
-            for (const QString& k : keywords)
-                text += u"Keyword: "_s + k + u"\r\nPrompt: "_s
-                        + Prompts::withCrLf(promptFor(fields, k)) + u"\r\n\r\n"_s;
-            return text;
-        };
-        std::vector<double> ns, before, peak, fresh;
-        double bytes = 0;
-        for (int run = 0; run < runs; ++run) {
-            clipboard->clear();
-            QCoreApplication::processEvents();
-            before.push_back(resetPeak());
-            ns.push_back(
-                timeNs([&] { QTest::mouseClick(window.c("lblSaveasPDF"), Qt::LeftButton); }));
-            peak.push_back(status("VmHWM"));
-            report.check(std::exchange(said, {})
-                                 == QStringList{u"Done: Done. Prompts copied to clipboard."_s}
-                             && (run > 0 || clipboard->text() == copyAllText()),
-                         u"Copy All of %1 keywords"_s.arg(n));
-            const QByteArray given = clipboard->mimeData()->data(u"text/plain"_s);
-            bytes = double(given.size());
-            fresh.push_back(memcpyNs(given));
-        }
-        const double t = median(ns), ref = median(fresh);
-        medians.push_back(t);
-        references.push_back(ref);
-        const QString of = count(n);
-        report.vs(u"Copy to Clipboard (All)"_s, of, t, u"memcpy of its "_s + megabytes(bytes), ref,
-                  n == 100'000 ? u"< 0.5 s and <= 8x"_s : u""_s, t < 0.5e9 && t / ref <= 8);
-        report.memory(u"  peak memory during the copy"_s, of, median(peak), u"resident before"_s,
-                      median(before), false);
+    const QStringList keywords = makeKeywords(n);
+    window.type(keywords);
+    window.createBatch();
+    const auto copyAllText = [&] { // built for the first run's check alone
+        QString text;
+        for (const QString& k : keywords)
+            text += u"Keyword: "_s + k + u"\r\nPrompt: "_s + Prompts::withCrLf(promptFor(fields, k))
+                    + u"\r\n\r\n"_s;
+        return text;
+    };
+    std::vector<double> ns, before, peak, fresh;
+    double bytes = 0;
+    for (int run = 0; run < runs; ++run) {
+        clipboard->clear();
+        QCoreApplication::processEvents();
+        before.push_back(resetPeak());
+        ns.push_back(timeNs([&] { QTest::mouseClick(window.c("lblSaveasPDF"), Qt::LeftButton); }));
+        peak.push_back(status("VmHWM"));
+        report.check(std::exchange(said, {})
+                             == QStringList{u"Done: Done. Prompts copied to clipboard."_s}
+                         && (run > 0 || clipboard->text() == copyAllText()),
+                     u"Copy All of %1 keywords"_s.arg(n));
+        const QByteArray given = clipboard->mimeData()->data(u"text/plain"_s);
+        QByteArray to;
+        bytes = double(given.size());
+        fresh.push_back(timeNs([&] {
+            to = QByteArray(given.size(), Qt::Uninitialized);
+            std::memcpy(to.data(), given.constData(), size_t(given.size()));
+        }));
     }
-    report.growth(u"Copy All growth"_s, sizes, medians, u"memcpy, new buffer,"_s, references);
     clipboard->clear();
+    const double t = median(ns), ref = median(fresh);
+    report.vs(u"Copy to Clipboard (All)"_s, count(n), t, u"memcpy of its "_s + megabytes(bytes),
+              ref, u"< 0.5 s and <= 8x"_s, t < 0.5e9 && t / ref <= 8);
+    report.memory(u"  peak memory during the copy"_s, count(n), median(peak), u"resident before"_s,
+                  median(before), false);
 }
 
 // Batch creation at growing sizes, from the click until the list is laid out and painted, beside
@@ -408,17 +397,16 @@ void measurePaste()
         const qsizetype n = (lines ? 1'000'000 : 10'000'000) / (smoke ? 1'000 : 1);
         progress(u"pasting %1 %2"_s.arg(count(n), lines ? u"keyword lines"_s : u"characters"_s));
         std::vector<double> ns;
-        QList<QByteArray> out;
+        QList<double> out;
         do {
-            out = probe(
-                {u"--paste-probe"_s, folder, lines ? u"lines"_s : u"line"_s, QString::number(n)},
-                60'000);
-            report.check(out.value(1) != "0", u"pasting changed the text"_s);
-            ns.push_back(out.size() == 2 ? out[0].toDouble() : 60e9);
-        } while (out.size() == 2 && int(ns.size()) < runs && ns.back() < 10e9);
-        const QString figure = (out.size() == 2 ? duration(median(ns)) : u"> 60 s"_s)
+            out = probe({u"paste"_s, folder, lines ? u"lines"_s : u"line"_s, QString::number(n)},
+                        60'000);
+            report.check(out.isEmpty() || out[1] != 0, u"pasting changed the text"_s);
+            ns.push_back(out.isEmpty() ? 60e9 : out[0]);
+        } while (!out.isEmpty() && int(ns.size()) < runs && ns.back() < 10e9);
+        const QString figure = (out.isEmpty() ? u"> 60 s"_s : duration(median(ns)))
                                + (int(ns.size()) < runs ? u" (%1 run)"_s.arg(ns.size()) : u""_s)
-                               + (out.value(1) == "2" ? u" (refused)"_s : u""_s);
+                               + (out.value(1) == 2 ? u" (refused)"_s : u""_s);
         report.add({lines
                         ? u"Paste into the keyword box, a keyword a line"_s
                         : u"Paste into the keyword box, one line of %1 characters"_s.arg(count(n)),
@@ -526,10 +514,10 @@ void measureExport()
         for (int run = 0; run < runs; ++run) {
             for (const bool plain : {false, true}) {
                 const auto read =
-                    probe({u"--keywords-probe"_s, keywordFile, plain ? u"plain"_s : u"reader"_s});
-                report.check(read.size() == 2 && read[1].toLongLong() == n,
+                    probe({u"keywords"_s, keywordFile, plain ? u"plain"_s : u"reader"_s});
+                report.check(read.size() == 2 && read[1] == double(n),
                              u"the keyword probe read other keywords"_s);
-                (plain ? splitNs : readNs).push_back(read.value(0).toDouble());
+                (plain ? splitNs : readNs).push_back(read.value(0));
             }
         }
         const QByteArray bytes = readFile(expected); // read now, so the window's size is its own
@@ -561,20 +549,16 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    folder = args.value(2);
-    if (args.value(1) == u"--startup-probe"_s)
-        return startupProbe(folder.isEmpty());
     modGeneral::setMessageBoxHandler([](const modGeneral::MessageBoxCall& call) {
         said << call.title + u": "_s + call.text;
         return int(modGeneral::vbOK);
     });
     modGeneral::setSaveFileNameHandler([](const auto&) { return saveAs; });
-    if (args.value(1) == u"--keywords-probe"_s)
-        return keywordsProbe(args.value(2), args.value(3) == u"plain"_s);
-    if (args.value(1) == u"--paste-probe"_s)
-        return pasteProbe(args.value(3) == u"lines"_s, args.value(4).toLongLong());
-
+    const QStringList args = QCoreApplication::arguments();
+    if (args.value(1) == u"--probe"_s) { // --probe KIND FOLDER-OR-FILE [HOW] [N]
+        folder = args.value(3);
+        return runProbe(args.value(2), args.value(4), args.value(5).toLongLong());
+    }
     const QStringList parts{u"startup"_s, u"copy"_s,   u"batch"_s,   u"longrun"_s,
                             u"paste"_s,   u"export"_s, u"keywords"_s};
     QCommandLineParser parser;
