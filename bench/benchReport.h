@@ -66,18 +66,6 @@ struct Report
              u"+"_s + megabytes(peak - base)},
             judged ? u"<= +64 MB"_s : u""_s, peak - base <= 64e6);
     }
-    // How a figure grows from each size to the next beside how its reference grows; growth to a
-    // million keywords judged against `most`.
-    void growth(const QString& what, const std::vector<qsizetype>& sizes,
-                const std::vector<double>& ns, const QString& refName,
-                const std::vector<double>& refNs, double most)
-    {
-        for (size_t i = 1; i < sizes.size(); ++i) {
-            add({what, count(sizes[i - 1]) + u" -> "_s + count(sizes[i]), ratio(ns[i] / ns[i - 1]),
-                 refName + u" grows "_s + ratio(refNs[i] / refNs[i - 1])},
-                sizes[i] == 1'000'000 ? u"<= %1x"_s.arg(most) : u""_s, ns[i] / ns[i - 1] <= most);
-        }
-    }
     bool check(bool ok, const QString& what) // records a wrong result; returns `ok`
     {
         if (!ok)
@@ -96,22 +84,20 @@ struct Report
                     "%d cores, MB = 10^6 bytes\n\n",
                     runs, build, qVersion(), qPrintable(QGuiApplication::platformName()),
                     QThread::idealThreadCount());
-        qsizetype width[7] = {};
-        for (const QStringList& row : rows) {
+        int width[7] = {};
+        for (const QStringList& row : rows)
             for (int i = 0; i < 7; ++i)
-                width[i] = std::max(width[i], row[i].size());
-        }
-        const QRegularExpression trailingBlanks(u" +$"_s);
+                width[i] = std::max(width[i], int(row[i].size()));
         for (const QStringList& row : rows) {
-            QString line, rule;
-            for (int i = 0; i < 7; ++i) { // counts and figures to the right
-                const int w = int(i == 1 || i == 2 || i == 4 ? width[i] : -width[i]);
-                line += u"%1  "_s.arg(row[i], w);
+            QString line, rule; // counts and figures to the right, no blanks at the end
+            for (int i = 0; i < 7; ++i) {
+                line += u"%1  "_s.arg(row[i], (i == 1 || i == 2 || i == 4 ? 1 : -1) * width[i]);
                 rule += QString(width[i], u'-') + u"  "_s;
             }
-            std::printf("%s\n", qPrintable(line.remove(trailingBlanks)));
-            if (&row == &rows.front())
-                std::printf("%s\n", qPrintable(rule.remove(trailingBlanks)));
+            for (QString* text : {&line, &rule})
+                text->remove(QRegularExpression(u" +$"_s));
+            std::printf(&row == &rows.front() ? "%s\n%s\n" : "%s\n", qPrintable(line),
+                        qPrintable(rule));
         }
         std::printf("\nPeak resident memory of the whole benchmark (VmHWM): %s\n",
                     qPrintable(megabytes(peakBytes)));
