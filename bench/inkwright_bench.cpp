@@ -24,18 +24,16 @@ Report report;
 QString folder;   // the program folder: the templates and the promoted product's record
 QStringList said; // what the message boxes said, each answered with OK
 QString saveAs;   // the answer to the save dialog
-// The templates (read when the folder is made), the main keyword, the words, and the product.
-PromptFields fields{{},
-                    {},
-                    u"Herb Garden"_s,
-                    u"400"_s,
-                    true,
-                    u"Herb Garden Guide"_s,
-                    u"ebook"_s,
-                    u"Teaches beginners to grow herbs on a windowsill"_s};
+PromptFields fields{.topicTemplate = {}, // the templates, read when the program folder is made
+                    .angleTemplate = {},
+                    .mainKeyword = u"Herb Garden"_s,
+                    .approxWords = u"400"_s,
+                    .promote = true,
+                    .productName = u"Herb Garden Guide"_s,
+                    .format = u"ebook"_s,
+                    .description = u"Teaches beginners to grow herbs on a windowsill"_s};
 volatile qsizetype sink = 0; // keeps the optimiser from dropping work whose result is unused
 
-const auto progress = [](const QString& what) { std::fprintf(stderr, "  %s\n", qPrintable(what)); };
 const auto nowNs = [] { return QDeadlineTimer::current().deadlineNSecs(); }; // as probes see it
 template <typename Work> double timeNs(Work&& work)
 {
@@ -212,7 +210,6 @@ QList<double> probe(const QStringList& args, int ms = 30'000)
 // beside an empty widget of the same size, the two kinds of process taken in turn.
 void measureStartup()
 {
-    progress(u"start-up, %1 processes of each kind"_s.arg(runs));
     std::vector<double> ns[2], bytes[2]; // the window's, the empty widget's
     for (int run = 0; run < 2 * runs; ++run) {
         const auto out =
@@ -233,7 +230,6 @@ void measureStartup()
 void measureCopyAll()
 {
     const qsizetype n = smoke ? 100 : 100'000;
-    progress(u"Copy to Clipboard (All), %1 keywords"_s.arg(count(n)));
     const QStringList keywords = makeKeywords(n);
     Window window(true, keywords);
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -284,7 +280,6 @@ void measureBatches()
     std::vector<double> ns, ref;
     QStringList keywords;
     for (const qsizetype n : sizes) {
-        progress(u"batch creation, %1 keywords"_s.arg(count(n)));
         keywords = makeKeywords(n);
         window.type(keywords);
         const QString text = keywords.join(u'\n');
@@ -307,7 +302,6 @@ void measureBatches()
                    i + 1 == sizes.size() ? u"<= 12x"_s : u""_s, growth <= 12);
     }
     const qsizetype n = sizes.back();
-    progress(u"picking an entry, batch of %1"_s.arg(count(n)));
     PromptFields plain = fields;
     plain.promote = false;
     const auto shows = [box = window.c<QPlainTextEdit>("txtPrompt")](QString prompt) {
@@ -339,7 +333,6 @@ void measureBatches()
 void measureLongRun()
 {
     const qsizetype n = smoke ? 10'000 : 1'000'000;
-    progress(u"picking after a prompt of %1 characters without a blank"_s.arg(count(n)));
     QTemporaryDir other;
     const QString kept = std::exchange(folder, other.path());
     report.check(QDir(folder).mkpath(u"templates"_s)
@@ -375,7 +368,6 @@ void measurePaste()
 {
     for (const bool lines : {false, true}) {
         const qsizetype n = (lines ? 1'000'000 : 10'000'000) / (smoke ? 1'000 : 1);
-        progress(u"pasting %1 %2"_s.arg(count(n), lines ? u"keyword lines"_s : u"characters"_s));
         std::vector<double> ns;
         QList<double> out;
         do {
@@ -399,7 +391,6 @@ void measurePaste()
 void measureKeywordFile()
 {
     const qsizetype n = smoke ? 1'000 : 1'000'000;
-    progress(u"a keyword CSV of %1 rows"_s.arg(count(n)));
     const QStringList keywords = makeKeywords(n);
     QByteArray csv = "Keyword,Volume,Keyword Difficulty,CPC,Competition,Results\r\n";
     for (qsizetype i = 0; i < n; ++i) {
@@ -444,7 +435,6 @@ void measureExport()
     Window window(true, keywords);
     for (const auto& [name, format] : {std::pair{u".txt"_s, PromptExport::Format::Text},
                                        std::pair{u".jsonl"_s, PromptExport::Format::JsonLines}}) {
-        progress(u"export of %1 keywords to %2"_s.arg(count(n), name));
         const QString target = out.filePath(u"prompts"_s + name);
         const QString expected = out.filePath(u"expected"_s + name);
         PromptExport::writeFile(expected, fields, keywords, format);
@@ -553,11 +543,14 @@ int main(int argc, char* argv[])
                      qPrintable(templates));
         return 1;
     }
-    std::fprintf(stderr, "Measuring (%d runs per figure)...\n", runs);
+    std::fprintf(stderr, "Measuring (%d runs per figure):\n", runs);
     void (*const measure[])() = {measureStartup, measureCopyAll, measureBatches,    measureLongRun,
                                  measurePaste,   measureExport,  measureKeywordFile};
-    for (int i = 0; i < 7; ++i)
-        if (only.isEmpty() || only == parts[i])
-            measure[i]();
+    for (int i = 0; i < 7; ++i) {
+        if (!only.isEmpty() && only != parts[i])
+            continue;
+        std::fprintf(stderr, "  %s\n", qPrintable(parts[i]));
+        measure[i]();
+    }
     return report.print(runs, std::max(earlierPeak, status("VmHWM")));
 }
