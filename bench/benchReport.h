@@ -74,7 +74,7 @@ struct Report
     }
 
     // Prints the table and the run's peak of resident memory; returns 1 if a result was wrong.
-    int print(int runs, double peakBytes) const
+    int print(int runs, double peakBytes)
     {
         const char* build = "release";
 #ifndef NDEBUG
@@ -88,16 +88,14 @@ struct Report
         for (const QStringList& row : rows)
             for (int i = 0; i < 7; ++i)
                 width[i] = std::max(width[i], int(row[i].size()));
-        for (const QStringList& row : rows) {
-            QString line, rule; // counts and figures to the right, no blanks at the end
-            for (int i = 0; i < 7; ++i) {
+        rows.insert(1, QStringList()); // the rule under the heading
+        for (const int w : width)
+            rows[1] << QString(w, u'-');
+        for (const QStringList& row : std::as_const(rows)) {
+            QString line; // counts and figures to the right
+            for (int i = 0; i < 7; ++i)
                 line += u"%1  "_s.arg(row[i], (i == 1 || i == 2 || i == 4 ? 1 : -1) * width[i]);
-                rule += QString(width[i], u'-') + u"  "_s;
-            }
-            for (QString* text : {&line, &rule})
-                text->remove(QRegularExpression(u" +$"_s));
-            std::printf(&row == &rows.front() ? "%s\n%s\n" : "%s\n", qPrintable(line),
-                        qPrintable(rule));
+            std::printf("%s\n", qPrintable(line.remove(QRegularExpression(u" +$"_s))));
         }
         std::printf("\nPeak resident memory of the whole benchmark (VmHWM): %s\n",
                     qPrintable(megabytes(peakBytes)));
