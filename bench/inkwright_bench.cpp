@@ -147,15 +147,19 @@ struct Window // the full edition's main window on the program folder, with the 
 // inkwright-batch does, or decoding it as UTF-8 and splitting it at LF, and the keywords' count.
 int runProbe(const QString& kind, const QString& how, qint64 n)
 {
-    double figures[2] = {};
+    static double figures[2] = {}; // static, for the start-up probe's filter to fill
     if (kind == u"startup"_s) {
+        static const qint64 started = n;
         struct FirstPaint final : QObject
         {
             bool eventFilter(QObject* watched, QEvent* event) override
             {
-                if (event->type() == QEvent::Paint) { // the event loop ends once it has painted
+                if (event->type() == QEvent::Paint) {
                     watched->removeEventFilter(this);
-                    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+                    QTimer::singleShot(0, qApp, [] { // queued: runs once the painting is done
+                        figures[0] = double(nowNs() - started), figures[1] = status("VmRSS");
+                        QCoreApplication::quit();
+                    });
                 }
                 return false;
             }
@@ -166,7 +170,6 @@ int runProbe(const QString& kind, const QString& how, qint64 n)
         window->installEventFilter(&watch);
         window->show();
         QApplication::exec();
-        figures[0] = double(nowNs() - n), figures[1] = status("VmRSS");
     } else if (kind == u"paste"_s) {
         Window window(false);
         auto* box = window.c<QPlainTextEdit>("txtSelectedKeyword");
@@ -284,10 +287,10 @@ void measureBatches()
         window.type(keywords);
         const QString text = keywords.join(u'\n');
         std::vector<double> batch, split;
-        for (int run = 0; run < runs; ++run) {
+        for (int run = 0; run < runs; ++run)
             batch.push_back(timeNs([&] { window.createBatch(); }));
+        for (int run = 0; run < runs; ++run)
             split.push_back(timeNs([&] { sink = text.split(u'\n').size(); }));
-        }
         ns.push_back(median(batch)), ref.push_back(median(split));
         report.check(window.list->model()->rowCount() == n && std::exchange(said, {}).isEmpty(),
                      u"the batch of %1"_s.arg(n));
@@ -448,7 +451,8 @@ void measureExport()
         };
         saveAs = target;
         const QStringList done{u"Done: Done. Prompts exported to %1."_s.arg(target)};
-        // The window, the program and the probes in turn, so that a change in load falls on all.
+        // The window and the program in turn, so that a change in the machine's load falls on
+        // both; each run, as each plain write, after its file was compared and removed.
         std::vector<double> ns, before, peak, batchNs, batchPeak, writeNs, readNs, splitNs;
         for (int run = 0; run < runs; ++run) {
             window.form.activateWindow(); // the progress dialog's going leaves none active
@@ -473,6 +477,8 @@ void measureExport()
             report.check(batch.exitStatus() == QProcess::NormalExit && batch.exitCode() == 0
                              && wrote(),
                          u"inkwright-batch's "_s + name + u" differs"_s);
+        }
+        for (int run = 0; run < runs; ++run) {
             for (const bool plain : {false, true}) {
                 const auto read =
                     probe({u"keywords"_s, keywordFile, plain ? u"plain"_s : u"reader"_s});
