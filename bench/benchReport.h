@@ -3,6 +3,7 @@
 // judged, the results checked, and the table printed.
 #include <QGuiApplication>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <cstdio>
@@ -65,19 +66,6 @@ struct Report
              u"+"_s + megabytes(peak - base)},
             judged ? u"<= +64 MB"_s : u""_s, peak - base <= 64e6);
     }
-    // How a figure grows from each size to the next beside how its reference grows; growth to a
-    // million keywords judged against `most`, if given.
-    void growth(const QString& what, const std::vector<qsizetype>& sizes,
-                const std::vector<double>& ns, const QString& refName,
-                const std::vector<double>& refNs, double most = 0)
-    {
-        for (size_t i = 1; i < sizes.size(); ++i) {
-            const bool judged = most > 0 && sizes[i] == 1'000'000;
-            add({what, count(sizes[i - 1]) + u" -> "_s + count(sizes[i]), ratio(ns[i] / ns[i - 1]),
-                 refName + u" grows "_s + ratio(refNs[i] / refNs[i - 1])},
-                judged ? u"<= %1x"_s.arg(most) : u""_s, ns[i] / ns[i - 1] <= most);
-        }
-    }
     bool check(bool ok, const QString& what) // records a wrong result; returns `ok`
     {
         if (!ok)
@@ -86,35 +74,28 @@ struct Report
     }
 
     // Prints the table and the run's peak of resident memory; returns 1 if a result was wrong.
-    int print(int runs, double peakBytes) const
+    int print(int runs, double peakBytes)
     {
-#ifdef NDEBUG
         const char* build = "release";
-#else
-        const char* build = "debug";
+#ifndef NDEBUG
+        build = "debug";
 #endif
         std::printf("\nInkwright benchmark: median of %d runs, %s build, Qt %s, platform \"%s\", "
                     "%d cores, MB = 10^6 bytes\n\n",
                     runs, build, qVersion(), qPrintable(QGuiApplication::platformName()),
                     QThread::idealThreadCount());
-        std::vector<int> width(7, 0);
-        for (const QStringList& row : rows) {
+        int width[7] = {};
+        for (const QStringList& row : rows)
             for (int i = 0; i < 7; ++i)
                 width[i] = std::max(width[i], int(row[i].size()));
-        }
-        for (const QStringList& row : rows) {
-            QStringList fields, rules;
-            for (int i = 0; i < 7; ++i) { // counts and figures to the right
-                fields << u"%1"_s.arg(row[i], i == 1 || i == 2 || i == 4 ? width[i] : -width[i]);
-                rules << QString(width[i], u'-');
-            }
-            QString line = fields.join(u"  "_s), rule = rules.join(u"  "_s);
-            for (QString* text : {&line, &rule}) {
-                while (text->endsWith(u' '))
-                    text->chop(1);
-            }
-            std::printf(&row == &rows.front() ? "%s\n%s\n" : "%s\n", qPrintable(line),
-                        qPrintable(rule));
+        rows.insert(1, QStringList()); // the rule under the heading
+        for (const int w : width)
+            rows[1] << QString(w, u'-');
+        for (const QStringList& row : std::as_const(rows)) {
+            QString line; // counts and figures to the right
+            for (int i = 0; i < 7; ++i)
+                line += u"%1  "_s.arg(row[i], (i == 1 || i == 2 || i == 4 ? 1 : -1) * width[i]);
+            std::printf("%s\n", qPrintable(line.remove(QRegularExpression(u" +$"_s))));
         }
         std::printf("\nPeak resident memory of the whole benchmark (VmHWM): %s\n",
                     qPrintable(megabytes(peakBytes)));

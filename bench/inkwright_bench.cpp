@@ -12,7 +12,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <chrono>
 #include <malloc.h>
 
 using namespace bench;
@@ -35,32 +34,21 @@ PromptFields fields{.topicTemplate = {}, // the templates, read when the program
                     .description = u"Teaches beginners to grow herbs on a windowsill"_s};
 volatile qsizetype sink = 0; // keeps the optimiser from dropping work whose result is unused
 
-const auto progress = [](const QString& what) { std::fprintf(stderr, "  %s\n", qPrintable(what)); };
-const auto nowNs = [] { // the monotonic clock, which the child processes share
-    return std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1);
-};
+const auto nowNs = [] { return QDeadlineTimer::current().deadlineNSecs(); }; // as probes see it
 template <typename Work> double timeNs(Work&& work)
 {
     const qint64 start = nowNs();
     work();
     return double(nowNs() - start);
 }
-template <typename Step> double medianOf(Step&& step) // of what `step` returns in the runs
-{
-    std::vector<double> values(runs);
-    std::generate(values.begin(), values.end(), step);
-    return median(values);
-}
-QByteArray readFile(const QString& path)
-{
+const auto readFile = [](const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
+};
+const auto writeFile = [](const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
-}
+};
 // A field of /proc/<process>/status ("VmRSS", "VmHWM") in bytes.
 double status(const char* field, const QString& process = u"self"_s)
 {
@@ -115,7 +103,7 @@ bool makeFolder(const QString& templates)
     }
     const QStringList record{fields.productName, fields.format, fields.description};
     return ok
-           && writeFile(dir.filePath(u"products/%1.txt"_s.arg(fields.productName)),
+           && writeFile(dir.filePath(u"products/"_s + fields.productName + u".txt"_s),
                         record.join(u"\r\n"_s).toUtf8());
 }
 
@@ -123,13 +111,16 @@ struct Window // the full edition's main window on the program folder, with the 
 {
     frmMain form{true, folder};
     QListView* list = c<QListView>("lstPrompts");
-    explicit Window(bool promote)
+    explicit Window(bool promote, const QStringList& keywords = {}) // and their batch, if any
     {
         form.show();
         if (!QTest::qWaitForWindowExposed(&form))
             qFatal("The main window was not shown");
         c<QLineEdit>("txtMainKeyword")->setText(fields.mainKeyword);
         c<QCheckBox>("chkPromoteProduct")->setChecked(promote);
+        type(keywords);
+        if (!keywords.isEmpty())
+            createBatch();
     }
     template <typename T = QWidget> T* c(const char* name)
     {
@@ -140,112 +131,95 @@ struct Window // the full edition's main window on the program folder, with the 
         c<QPlainTextEdit>("txtSelectedKeyword")->setPlainText(keywords.join(u'\n'));
         QCoreApplication::processEvents();
     }
-    double createBatch() // from the click until the prompt list is laid out and painted
+    void createBatch() // the click, until the prompt list is laid out and painted
     {
-        return timeNs([this] {
-            QTest::mouseClick(c("cmdCreatePrompt"), Qt::LeftButton);
-            list->doItemsLayout();
-            QCoreApplication::processEvents();
-        });
+        QTest::mouseClick(c("cmdCreatePrompt"), Qt::LeftButton);
+        list->doItemsLayout();
+        QCoreApplication::processEvents();
     }
 };
 
-// The start-up probe, a child process: shows the main window, or an empty widget of its size, and
-// once it has painted prints the clock and its resident memory.
-int startupProbe(bool bare)
+// A probe: a child process, as fresh as a program, that prints two figures. startup FOLDER T:
+// from T until the main window (with no folder, an empty widget of its size) has painted, and its
+// resident memory then. paste FOLDER lines|line N: from Ctrl+V of N keyword lines, or one line of
+// N characters, until the keyword box has painted, and 1 if it holds the text, 2 if it refused it
+// as too long a keyword, 0 otherwise. keywords FILE reader|plain: reading the keyword file as
+// inkwright-batch does, or decoding it as UTF-8 and splitting it at LF, and the keywords' count.
+int runProbe(const QString& kind, const QString& how, qint64 n)
 {
-    struct FirstPaint final : QObject
-    {
-        bool eventFilter(QObject*, QEvent* event) override
+    static double figures[2] = {}; // static, for the start-up probe's filter to fill
+    if (kind == u"startup"_s) {
+        static const qint64 started = n;
+        struct FirstPaint final : QObject
         {
-            if (event->type() == QEvent::Paint && !std::exchange(painted, true)) {
-                QTimer::singleShot(0, qApp, [] { // queued: runs once the painting is done
-                    std::printf("%lld %.0f\n", qlonglong(nowNs()), status("VmRSS"));
-                    QCoreApplication::quit();
-                });
+            bool eventFilter(QObject* watched, QEvent* event) override
+            {
+                if (event->type() == QEvent::Paint) {
+                    watched->removeEventFilter(this);
+                    QTimer::singleShot(0, qApp, [] { // queued: runs once the painting is done
+                        figures[0] = double(nowNs() - started), figures[1] = status("VmRSS");
+                        QCoreApplication::quit();
+                    });
+                }
+                return false;
             }
-            return false;
-        }
-        bool painted = false;
-    } watch;
-    std::unique_ptr<QWidget> window(bare ? new QWidget : new frmMain(true, folder));
-    if (bare)
-        window->setFixedSize(uiLook::px(16845), uiLook::px(8385));
-    window->installEventFilter(&watch);
-    window->show();
-    return QApplication::exec();
-}
-
-// The paste probe, a child process: pastes `n` keyword lines, or one line of `n` characters, into
-// the keyword box and prints the nanoseconds from Ctrl+V until the box has painted, then 1 if the
-// box holds the text, 2 if the text was refused as too long a keyword, 0 otherwise.
-int pasteProbe(bool lines, qsizetype n)
-{
-    Window window(false);
-    auto* box = window.c<QPlainTextEdit>("txtSelectedKeyword");
-    const QString text = lines ? makeKeywords(n).join(u'\n') : QString(n, u'k');
-    QGuiApplication::clipboard()->setText(text);
-    box->setFocus();
-    QCoreApplication::processEvents();
-    const double ns = timeNs([box] {
-        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-        box->repaint();
-    });
-    const bool pasted = box->document()->characterCount() == text.size() + 1;
-    const bool refused =
-        box->document()->isEmpty() && said.value(0).startsWith(u"Keyword Too Long: "_s);
-    std::printf("%.0f %d\n", ns, pasted ? 1 : refused ? 2 : 0);
+        } watch;
+        std::unique_ptr<QWidget> window(folder.isEmpty() ? new QWidget : new frmMain(true, folder));
+        if (folder.isEmpty())
+            window->setFixedSize(uiLook::px(16845), uiLook::px(8385));
+        window->installEventFilter(&watch);
+        window->show();
+        QApplication::exec();
+    } else if (kind == u"paste"_s) {
+        Window window(false);
+        auto* box = window.c<QPlainTextEdit>("txtSelectedKeyword");
+        const QString text = how == u"lines"_s ? makeKeywords(n).join(u'\n') : QString(n, u'k');
+        QGuiApplication::clipboard()->setText(text);
+        box->setFocus();
+        QCoreApplication::processEvents();
+        figures[0] = timeNs([box] {
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            box->repaint();
+        });
+        const bool refused =
+            box->document()->isEmpty() && said.value(0).startsWith(u"Keyword Too Long: "_s);
+        figures[1] = box->document()->characterCount() == text.size() + 1 ? 1 : refused ? 2 : 0;
+    } else {
+        QStringList keywords;
+        figures[0] = timeNs([&] {
+            if (how == u"plain"_s)
+                keywords = QString::fromUtf8(readFile(folder)).split(u'\n');
+            else
+                KeywordFile::read(tsFile(), folder, keywords, nullptr);
+        });
+        figures[1] = double(keywords.size());
+    }
+    std::printf("%.0f %.0f\n", figures[0], figures[1]);
     return 0;
 }
 
-// The keyword probe, a child process whose memory is as fresh as inkwright-batch's: reads the
-// keyword file as inkwright-batch does (KeywordFile::read), or plainly (its bytes decoded as UTF-8
-// and split at each LF), and prints the nanoseconds that took and the number of keywords.
-int keywordsProbe(const QString& path, bool plain)
-{
-    QStringList keywords;
-    const double ns = timeNs([&] {
-        if (plain)
-            keywords = QString::fromUtf8(readFile(path)).split(u'\n');
-        else
-            KeywordFile::read(tsFile(), path, keywords, nullptr);
-    });
-    std::printf("%.0f %lld\n", ns, qlonglong(keywords.size()));
-    return 0;
-}
-
-// Runs a probe; what it printed, split at blanks, or nothing if it did not end within `ms`.
-QList<QByteArray> probe(const QStringList& args, int ms = 30'000)
+// Runs a probe; the two figures it printed, or none if it did not end within `ms`.
+QList<double> probe(const QStringList& args, int ms = 30'000)
 {
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), args);
-    return child.waitForFinished(ms) ? child.readAllStandardOutput().simplified().split(' ')
-                                     : QList<QByteArray>();
-}
-
-// memcpy of `from` into a new buffer, page faults and all.
-double memcpyNs(const QByteArray& from)
-{
-    QByteArray to;
-    return timeNs([&] {
-        to = QByteArray(from.size(), Qt::Uninitialized);
-        std::memcpy(to.data(), from.constData(), size_t(from.size()));
-    });
+    child.start(QCoreApplication::applicationFilePath(), QStringList{u"--probe"_s} + args);
+    const auto out = child.waitForFinished(ms)
+                         ? child.readAllStandardOutput().simplified().split(' ')
+                         : QList<QByteArray>();
+    return out.size() == 2 ? QList<double>{out[0].toDouble(), out[1].toDouble()} : QList<double>();
 }
 
 // From starting a process until its main window has painted, and its resident memory then;
 // beside an empty widget of the same size, the two kinds of process taken in turn.
 void measureStartup()
 {
-    progress(u"start-up, %1 processes of each kind"_s.arg(runs));
     std::vector<double> ns[2], bytes[2]; // the window's, the empty widget's
     for (int run = 0; run < 2 * runs; ++run) {
-        const qint64 started = nowNs();
-        const auto out = probe({u"--startup-probe"_s, run % 2 ? QString() : folder});
+        const auto out =
+            probe({u"startup"_s, run % 2 ? QString() : folder, {}, QString::number(nowNs())});
         if (!report.check(out.size() == 2, u"the start-up probe gave no figure"_s))
             return;
-        ns[run % 2].push_back(double(out[0].toLongLong() - started));
-        bytes[run % 2].push_back(out[1].toDouble());
+        ns[run % 2].push_back(out[0]), bytes[run % 2].push_back(out[1]);
     }
     const double t = median(ns[0]), m = median(bytes[0]);
     report.vs(u"Start-up to window shown"_s, {}, t, u"empty Qt window"_s, median(ns[1]),
@@ -254,93 +228,89 @@ void measureStartup()
               u"< 60 MB"_s, m < 60e6, megabytes);
 }
 
-// "Copy to Clipboard (All)", promotion on, from the click until the clipboard holds the text, from
-// an empty clipboard; beside memcpy of as many bytes into a new buffer; the peak of resident
-// memory during the copy.
+// "Copy to Clipboard (All)", promotion on, from the click until the clipboard holds the text,
+// beside memcpy of as many bytes into a new buffer; the peak of resident memory during the copy.
 void measureCopyAll()
 {
-    Window window(true);
+    const qsizetype n = smoke ? 100 : 100'000;
+    const QStringList keywords = makeKeywords(n);
+    Window window(true, keywords);
     QClipboard* clipboard = QGuiApplication::clipboard();
-    const std::vector<qsizetype> sizes =
-        smoke ? std::vector<qsizetype>{10, 100} : std::vector<qsizetype>{1'000, 10'000, 100'000};
-    std::vector<double> medians, references;
-    for (const qsizetype n : sizes) {
-        progress(u"Copy to Clipboard (All), %1 keywords"_s.arg(count(n)));
-        const QStringList keywords = makeKeywords(n);
-        window.type(keywords);
-        window.createBatch();
-        const auto copyAllText = [&] { // built for the first run's check alone
-            QString text;
-            for (const QString& k : keywords)
-                text += u"Keyword: "_s + k + u"\r\nPrompt: "_s
-                        + Prompts::withCrLf(promptFor(fields, k)) + u"\r\n\r\n"_s;
-            return text;
-        };
-        std::vector<double> ns, before, peak, fresh;
-        double bytes = 0;
-        for (int run = 0; run < runs; ++run) {
-            clipboard->clear();
-            QCoreApplication::processEvents();
-            before.push_back(resetPeak());
-            ns.push_back(
-                timeNs([&] { QTest::mouseClick(window.c("lblSaveasPDF"), Qt::LeftButton); }));
-            peak.push_back(status("VmHWM"));
-            report.check(std::exchange(said, {})
-                                 == QStringList{u"Done: Done. Prompts copied to clipboard."_s}
-                             && (run > 0 || clipboard->text() == copyAllText()),
-                         u"Copy All of %1 keywords"_s.arg(n));
-            const QByteArray given = clipboard->mimeData()->data(u"text/plain"_s);
-            bytes = double(given.size());
-            fresh.push_back(memcpyNs(given));
-        }
-        const double t = median(ns), ref = median(fresh);
-        medians.push_back(t);
-        references.push_back(ref);
-        const QString of = count(n);
-        report.vs(u"Copy to Clipboard (All)"_s, of, t, u"memcpy of its "_s + megabytes(bytes), ref,
-                  n == 100'000 ? u"< 0.5 s and <= 8x"_s : u""_s, t < 0.5e9 && t / ref <= 8);
-        report.memory(u"  peak memory during the copy"_s, of, median(peak), u"resident before"_s,
-                      median(before), false);
+    const auto copyAllText = [&] { // built for the first run's check alone
+        QString text;
+        for (const QString& k : keywords)
+            text += u"Keyword: "_s + k + u"\r\nPrompt: "_s + Prompts::withCrLf(promptFor(fields, k))
+                    + u"\r\n\r\n"_s;
+        return text;
+    };
+    std::vector<double> ns, before, peak, fresh;
+    double bytes = 0;
+    for (int run = 0; run < runs; ++run) {
+        clipboard->clear();
+        QCoreApplication::processEvents();
+        before.push_back(resetPeak());
+        ns.push_back(timeNs([&] { QTest::mouseClick(window.c("lblSaveasPDF"), Qt::LeftButton); }));
+        peak.push_back(status("VmHWM"));
+        report.check(std::exchange(said, {})
+                             == QStringList{u"Done: Done. Prompts copied to clipboard."_s}
+                         && (run > 0 || clipboard->text() == copyAllText()),
+                     u"Copy All of %1 keywords"_s.arg(n));
+        const QByteArray given = clipboard->mimeData()->data(u"text/plain"_s);
+        QByteArray to; // a new buffer, page faults and all
+        bytes = double(given.size());
+        fresh.push_back(timeNs([&] {
+            to = QByteArray(given.size(), Qt::Uninitialized);
+            std::memcpy(to.data(), given.constData(), size_t(given.size()));
+        }));
     }
-    report.growth(u"Copy All growth"_s, sizes, medians, u"memcpy, new buffer,"_s, references);
     clipboard->clear();
+    const double t = median(ns), ref = median(fresh);
+    report.vs(u"Copy to Clipboard (All)"_s, count(n), t, u"memcpy of its "_s + megabytes(bytes),
+              ref, u"< 0.5 s and <= 8x"_s, t < 0.5e9 && t / ref <= 8);
+    report.memory(u"  peak memory during the copy"_s, count(n), median(peak), u"resident before"_s,
+                  median(before), false);
 }
 
 // Batch creation at growing sizes, from the click until the list is laid out and painted, beside
-// QString::split of the same keyword text; picking entries of the largest batch, beside composing
-// a prompt alone; and its last entry, reached from the keyboard.
+// QString::split of the same keyword text, and its growth to the largest size; picking entries of
+// the largest batch, and its last entry, reached with End.
 void measureBatches()
 {
     const std::vector<qsizetype> sizes =
         smoke ? std::vector<qsizetype>{10, 100, 1'000}
               : std::vector<qsizetype>{1'000, 10'000, 100'000, 1'000'000};
     Window window(false);
-    std::vector<double> medians, references;
+    std::vector<double> ns, ref;
     QStringList keywords;
     for (const qsizetype n : sizes) {
-        progress(u"batch creation, %1 keywords"_s.arg(count(n)));
         keywords = makeKeywords(n);
         window.type(keywords);
         const QString text = keywords.join(u'\n');
-        const double t = medianOf([&] { return window.createBatch(); });
-        medians.push_back(t);
-        references.push_back(
-            medianOf([&] { return timeNs([&] { sink = text.split(u'\n').size(); }); }));
+        std::vector<double> batch, split;
+        for (int run = 0; run < runs; ++run)
+            batch.push_back(timeNs([&] { window.createBatch(); }));
+        for (int run = 0; run < runs; ++run)
+            split.push_back(timeNs([&] { sink = text.split(u'\n').size(); }));
+        ns.push_back(median(batch)), ref.push_back(median(split));
         report.check(window.list->model()->rowCount() == n && std::exchange(said, {}).isEmpty(),
                      u"the batch of %1"_s.arg(n));
         const QString goal = n == 100'000 ? u"< 100 ms"_s : n == 1'000'000 ? u"< 1 s"_s : u""_s;
-        report.vs(u"Batch creation"_s, count(n), t, u"QString::split"_s, references.back(), goal,
-                  t < (n == 100'000 ? 100e6 : 1e9));
+        report.vs(u"Batch creation"_s, count(n), ns.back(), u"QString::split"_s, ref.back(), goal,
+                  ns.back() < (n == 100'000 ? 100e6 : 1e9));
     }
-    report.growth(u"Batch growth"_s, sizes, medians, u"QString::split"_s, references, 12);
+    for (size_t i = 1; i < sizes.size(); ++i) { // judged from 100,000 to 1,000,000
+        const double growth = ns[i] / ns[i - 1];
+        report.add({u"Batch growth"_s, count(sizes[i - 1]) + u" -> "_s + count(sizes[i]),
+                    ratio(growth), u"QString::split grows "_s + ratio(ref[i] / ref[i - 1])},
+                   i + 1 == sizes.size() ? u"<= 12x"_s : u""_s, growth <= 12);
+    }
     const qsizetype n = sizes.back();
-    progress(u"picking an entry, batch of %1"_s.arg(count(n)));
     PromptFields plain = fields;
     plain.promote = false;
     const auto shows = [box = window.c<QPlainTextEdit>("txtPrompt")](QString prompt) {
         return box->toPlainText() == prompt.replace(u"\r\n"_s, u"\n"_s); // the box's line ends
     };
-    std::vector<double> ns, ref;
+    ns.clear();
     for (int run = 0; run < runs; ++run) {
         const int row = int(n / 2 + run * 37 % (n / 2));
         const QModelIndex index = window.list->model()->index(row, 0);
@@ -351,12 +321,10 @@ void measureBatches()
                               window.list->visualRect(index).center());
             QCoreApplication::processEvents();
         }));
-        QString prompt;
-        ref.push_back(timeNs([&] { prompt = promptFor(plain, keywords.at(row)); }));
-        report.check(shows(prompt), u"picking entry %1"_s.arg(row));
+        report.check(shows(promptFor(plain, keywords.at(row))), u"picking entry %1"_s.arg(row));
     }
-    report.vs(u"Picking an entry"_s, count(n), median(ns), u"promptFor alone"_s, median(ref),
-              u"< 5 ms"_s, median(ns) < 5e6);
+    report.add({u"Picking an entry"_s, count(n), duration(median(ns))}, u"< 5 ms"_s,
+               median(ns) < 5e6);
     QTest::keyClick(window.list, Qt::Key_End);
     report.check(window.list->currentIndex().row() == n - 1
                      && shows(promptFor(plain, keywords.last())),
@@ -368,16 +336,13 @@ void measureBatches()
 void measureLongRun()
 {
     const qsizetype n = smoke ? 10'000 : 1'000'000;
-    progress(u"picking after a prompt of %1 characters without a blank"_s.arg(count(n)));
     QTemporaryDir other;
     const QString kept = std::exchange(folder, other.path());
     report.check(QDir(folder).mkpath(u"templates"_s)
                      && writeFile(folder + u"/templates/topic.txt"_s, QByteArray(n, 'x'))
                      && writeFile(folder + u"/templates/topic-angle.txt"_s, "About #ANGLE#."),
                  u"the long template could not be written"_s);
-    Window window(false);
-    window.type({fields.mainKeyword, u"herb garden ideas"_s, u"herb garden tips"_s});
-    window.createBatch();
+    Window window(false, {fields.mainKeyword, u"herb garden ideas"_s, u"herb garden tips"_s});
     const auto pick = [&](int row) {
         return timeNs([&] {
             QTest::mouseClick(
@@ -406,23 +371,20 @@ void measurePaste()
 {
     for (const bool lines : {false, true}) {
         const qsizetype n = (lines ? 1'000'000 : 10'000'000) / (smoke ? 1'000 : 1);
-        progress(u"pasting %1 %2"_s.arg(count(n), lines ? u"keyword lines"_s : u"characters"_s));
         std::vector<double> ns;
-        QList<QByteArray> out;
+        QList<double> out;
         do {
-            out = probe(
-                {u"--paste-probe"_s, folder, lines ? u"lines"_s : u"line"_s, QString::number(n)},
-                60'000);
-            report.check(out.value(1) != "0", u"pasting changed the text"_s);
-            ns.push_back(out.size() == 2 ? out[0].toDouble() : 60e9);
-        } while (out.size() == 2 && int(ns.size()) < runs && ns.back() < 10e9);
-        const QString figure = (out.size() == 2 ? duration(median(ns)) : u"> 60 s"_s)
+            out = probe({u"paste"_s, folder, lines ? u"lines"_s : u"line"_s, QString::number(n)},
+                        60'000);
+            report.check(out.isEmpty() || out[1] != 0, u"pasting changed the text"_s);
+            ns.push_back(out.isEmpty() ? 60e9 : out[0]);
+        } while (!out.isEmpty() && int(ns.size()) < runs && ns.back() < 10e9);
+        const QString figure = (out.isEmpty() ? u"> 60 s"_s : duration(median(ns)))
                                + (int(ns.size()) < runs ? u" (%1 run)"_s.arg(ns.size()) : u""_s)
-                               + (out.value(1) == "2" ? u" (refused)"_s : u""_s);
-        report.add({lines
-                        ? u"Paste into the keyword box, a keyword a line"_s
-                        : u"Paste into the keyword box, one line of %1 characters"_s.arg(count(n)),
-                    lines ? count(n) : u"1"_s, figure},
+                               + (out.value(1) == 2 ? u" (refused)"_s : u""_s);
+        const QString what =
+            lines ? u"a keyword a line"_s : u"one line of %1 characters"_s.arg(count(n));
+        report.add({u"Paste into the keyword box, "_s + what, lines ? count(n) : u"1"_s, figure},
                    u"<= 1 s"_s, median(ns) <= 1e9);
     }
 }
@@ -432,7 +394,6 @@ void measurePaste()
 void measureKeywordFile()
 {
     const qsizetype n = smoke ? 1'000 : 1'000'000;
-    progress(u"a keyword CSV of %1 rows"_s.arg(count(n)));
     const QStringList keywords = makeKeywords(n);
     QByteArray csv = "Keyword,Volume,Keyword Difficulty,CPC,Competition,Results\r\n";
     for (qsizetype i = 0; i < n; ++i) {
@@ -455,10 +416,9 @@ void measureKeywordFile()
               median(ns) <= 2 * median(ref));
 }
 
-// "Export All Prompts..." (Ctrl+S) of a million keywords, promotion on, until the Done box, beside
-// one plain write of the same bytes; inkwright-batch with the same keywords from its start to its
-// end, beside the window's export, reading the keyword file alone (in a fresh process, as the
-// program reads it) and 0.15 s; the peaks of resident memory.
+// "Export All Prompts..." (Ctrl+S), promotion on, until the Done box, beside one plain write of the
+// same bytes; inkwright-batch from its start to its end, beside the window's export, reading the
+// keyword file alone in a fresh process, and 0.15 s; the peaks of resident memory.
 void measureExport()
 {
     const qsizetype n = smoke ? 1'000 : 1'000'000;
@@ -475,12 +435,9 @@ void measureExport()
         const QStringList list = tsTools::splitLines(text);
         return heap() - before;
     }();
-    Window window(true);
-    window.type(keywords);
-    window.createBatch();
+    Window window(true, keywords);
     for (const auto& [name, format] : {std::pair{u".txt"_s, PromptExport::Format::Text},
                                        std::pair{u".jsonl"_s, PromptExport::Format::JsonLines}}) {
-        progress(u"export of %1 keywords to %2"_s.arg(count(n), name));
         const QString target = out.filePath(u"prompts"_s + name);
         const QString expected = out.filePath(u"expected"_s + name);
         PromptExport::writeFile(expected, fields, keywords, format);
@@ -493,6 +450,7 @@ void measureExport()
             return one.remove() && same;
         };
         saveAs = target;
+        const QStringList done{u"Done: Done. Prompts exported to %1."_s.arg(target)};
         // The window and the program in turn, so that a change in the machine's load falls on
         // both; each run, as each plain write, after its file was compared and removed.
         std::vector<double> ns, before, peak, batchNs, batchPeak, writeNs, readNs, splitNs;
@@ -503,10 +461,7 @@ void measureExport()
             ns.push_back(
                 timeNs([&] { QTest::keyClick(window.list, Qt::Key_S, Qt::ControlModifier); }));
             peak.push_back(status("VmHWM"));
-            report.check(std::exchange(said, {})
-                                 == QStringList{u"Done: Done. Prompts exported to %1."_s.arg(
-                                     QDir::toNativeSeparators(target))}
-                             && wrote(),
+            report.check(std::exchange(said, {}) == done && wrote(),
                          u"the window's "_s + name + u" differs"_s);
             QProcess batch;
             double most = 0;
@@ -526,10 +481,10 @@ void measureExport()
         for (int run = 0; run < runs; ++run) {
             for (const bool plain : {false, true}) {
                 const auto read =
-                    probe({u"--keywords-probe"_s, keywordFile, plain ? u"plain"_s : u"reader"_s});
-                report.check(read.size() == 2 && read[1].toLongLong() == n,
+                    probe({u"keywords"_s, keywordFile, plain ? u"plain"_s : u"reader"_s});
+                report.check(read.size() == 2 && read[1] == double(n),
                              u"the keyword probe read other keywords"_s);
-                (plain ? splitNs : readNs).push_back(read.value(0).toDouble());
+                (plain ? splitNs : readNs).push_back(read.value(0));
             }
         }
         const QByteArray bytes = readFile(expected); // read now, so the window's size is its own
@@ -538,9 +493,9 @@ void measureExport()
             report.check(sink && wrote(), u"the plain write of "_s + name);
         }
         QFile::remove(expected);
-        const QString reference = u"one write of its "_s + megabytes(double(bytes.size()));
         const double write = median(writeNs), t = median(ns), tb = median(batchNs);
-        report.vs(u"Export All Prompts (window), "_s + name, count(n), t, reference, write,
+        report.vs(u"Export All Prompts (window), "_s + name, count(n), t,
+                  u"one write of its "_s + megabytes(double(bytes.size())), write,
                   u"<= 2 s and <= 1.5x"_s, t <= 2e9 && t <= 1.5 * write);
         report.memory(u"  peak memory during the export"_s, count(n), median(peak),
                       u"resident before"_s, median(before));
@@ -561,20 +516,16 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    folder = args.value(2);
-    if (args.value(1) == u"--startup-probe"_s)
-        return startupProbe(folder.isEmpty());
     modGeneral::setMessageBoxHandler([](const modGeneral::MessageBoxCall& call) {
         said << call.title + u": "_s + call.text;
         return int(modGeneral::vbOK);
     });
     modGeneral::setSaveFileNameHandler([](const auto&) { return saveAs; });
-    if (args.value(1) == u"--keywords-probe"_s)
-        return keywordsProbe(args.value(2), args.value(3) == u"plain"_s);
-    if (args.value(1) == u"--paste-probe"_s)
-        return pasteProbe(args.value(3) == u"lines"_s, args.value(4).toLongLong());
-
+    const QStringList args = QCoreApplication::arguments();
+    if (args.value(1) == u"--probe"_s) { // --probe KIND FOLDER-OR-FILE [HOW] [N]
+        folder = args.value(3);
+        return runProbe(args.value(2), args.value(4), args.value(5).toLongLong());
+    }
     const QStringList parts{u"startup"_s, u"copy"_s,   u"batch"_s,   u"longrun"_s,
                             u"paste"_s,   u"export"_s, u"keywords"_s};
     QCommandLineParser parser;
@@ -598,12 +549,14 @@ int main(int argc, char* argv[])
                      qPrintable(templates));
         return 1;
     }
-    std::fprintf(stderr, "Measuring (%d runs per figure)...\n", runs);
+    std::fprintf(stderr, "Measuring (%d runs per figure):\n", runs);
     void (*const measure[])() = {measureStartup, measureCopyAll, measureBatches,    measureLongRun,
                                  measurePaste,   measureExport,  measureKeywordFile};
     for (int i = 0; i < 7; ++i) {
-        if (only.isEmpty() || only == parts[i])
-            measure[i]();
+        if (!only.isEmpty() && only != parts[i])
+            continue;
+        std::fprintf(stderr, "  %s\n", qPrintable(parts[i]));
+        measure[i]();
     }
     return report.print(runs, std::max(earlierPeak, status("VmHWM")));
 }
