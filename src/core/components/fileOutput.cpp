@@ -17,10 +17,12 @@
 
 namespace {
 
+#ifdef Q_OS_UNIX
 QString systemReason()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
+#endif
 
 bool failWith(QString* error, const QString& why)
 {

@@ -1,5 +1,6 @@
 #include "tsFile.h"
 
+#include "fileNames.h"
 #include "fileOutput.h"
 #include "lineScan.h"
 
@@ -134,6 +135,15 @@ bool tsFile::LoadBytes(QByteArray& bytes, const QString& path, const ReadLimits&
     };
     const bool standardInput = limits.streams && path == u"-";
     const QFileInfo info(path);
+    const QString notAFile = QStringLiteral("it is not a file");
+    const QString device = QStringLiteral("it is a device, not a file");
+#ifdef Q_OS_WIN
+    // Windows names its devices \\.\NAME, and opens one for CON, NUL, COM1... in any folder.
+    if (!standardInput
+        && (path.startsWith(u"\\\\.\\") || path.startsWith(u"//./")
+            || FileNames::isWindowsDeviceName(info.fileName())))
+        return fail(limits.streams ? device : notAFile);
+#endif
     if (!standardInput) {
         if (limits.links == Links::Refuse && info.isSymLink())
             return fail(QStringLiteral("it is a link to another file"));
@@ -142,7 +152,6 @@ bool tsFile::LoadBytes(QByteArray& bytes, const QString& path, const ReadLimits&
         if (info.isDir())
             return fail(QStringLiteral("it is a folder"));
     }
-    const QString notAFile = QStringLiteral("it is not a file");
     const QString tooLarge =
         QStringLiteral("the file is larger than %1 MB").arg(limits.maxBytes >> 20);
 #ifdef Q_OS_UNIX
@@ -168,7 +177,7 @@ bool tsFile::LoadBytes(QByteArray& bytes, const QString& path, const ReadLimits&
     if (S_ISDIR(status.st_mode))
         return fail(QStringLiteral("it is a folder"));
     if (!S_ISREG(status.st_mode) && !(limits.streams && stream))
-        return fail(limits.streams ? QStringLiteral("it is a device, not a file") : notAFile);
+        return fail(limits.streams ? device : notAFile);
     // A named pipe opened without waiting reads on as usual; with no writer
     // at all it reads as empty.
     if (!standardInput && stream)
