@@ -2,12 +2,14 @@
 """A stand-in for an OpenAI-compatible chat server on 127.0.0.1, for trying inkwright-write
 without a model: every chat completion is answered at once with a short article that quotes
 the first line of its prompt. Prints the endpoint to give to --endpoint, then serves until
-stopped; --requests FILE appends each request's Authorization header (or "-") and body there.
+stopped; --requests FILE appends each request's Authorization header (or "-") and body there;
+--tls CERT KEY serves https with that PEM certificate and key (give CERT to --ca-file).
 
-    scripts/chat-server.py [--port N] [--requests FILE]
+    scripts/chat-server.py [--port N] [--requests FILE] [--tls CERT KEY]
 """
 import argparse
 import json
+import ssl
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 
@@ -43,10 +45,16 @@ class Handler(BaseHTTPRequestHandler):
 parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
 parser.add_argument("--port", type=int, default=0, help="the port (default: any free one)")
 parser.add_argument("--requests", help="append each request to this file")
+parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"), help="serve https")
 options = parser.parse_args()
 server = ThreadingHTTPServer(("127.0.0.1", options.port), Handler)
 server.log = options.requests
-print(f"http://127.0.0.1:{server.server_address[1]}/v1", flush=True)
+if options.tls:
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(*options.tls)
+    server.socket = context.wrap_socket(server.socket, server_side=True)
+scheme = "https" if options.tls else "http"
+print(f"{scheme}://127.0.0.1:{server.server_address[1]}/v1", flush=True)
 try:
     server.serve_forever()
 except KeyboardInterrupt:

@@ -79,6 +79,28 @@ done
     || { echo "windows: the server had other requests than two without a key" >&2; exit 1; }
 echo "windows: inkwright-write.exe wrote the articles of a loopback server: $(tail -n 1 "$build/write.txt")"
 
+# The same over https, through Windows' own TLS: trusted with --ca-file, refused without it.
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 \
+    -addext subjectAltName=IP:127.0.0.1 -keyout "$build/key.pem" -out "$build/cert.pem" 2>/dev/null
+rm -rf "$build/articles" "$build/server.txt"
+python3 scripts/chat-server.py --tls "$build/cert.pem" "$build/key.pem" >"$build/server.txt" &
+server=$!
+trap 'kill "$server" 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [ -s "$build/server.txt" ] && break; sleep 0.1; done
+endpoint=$(head -n 1 "$build/server.txt")
+code=0
+wine "$folder/inkwright-write.exe" --endpoint "$endpoint" --model stand-in --retries 0 \
+    --out "Z:$build/articles" "Z:$build/prompts.jsonl" 2>"$build/write.txt" || code=$?
+grep -q 'not trusted' "$build/write.txt" && [ "$code" = 1 ] && [ ! -e "$build/articles/herb-garden.md" ] \
+    || { cat "$build/write.txt" >&2; echo "windows: an untrusted certificate was not refused" >&2; exit 1; }
+wine "$folder/inkwright-write.exe" --endpoint "$endpoint" --model stand-in --ca-file "Z:$build/cert.pem" \
+    --out "Z:$build/articles" "Z:$build/prompts.jsonl" 2>"$build/write.txt" \
+    || { cat "$build/write.txt" >&2; echo "windows: inkwright-write.exe failed over https" >&2; exit 1; }
+kill "$server" && trap - EXIT
+grep -q '^# An article' "$build/articles/herb-garden.md" \
+    || { echo "windows: inkwright-write.exe did not write herb-garden.md over https" >&2; exit 1; }
+echo "windows: inkwright-write.exe wrote them over https with --ca-file, and refused the certificate without it"
+
 # Wine's desktop process takes the display of the first program run: the
 # suites ran without one, so they end before the window test starts.
 wineserver -k || true
