@@ -1,6 +1,7 @@
 // The file service, and product records over a products folder, on real files.
 #include "catalogue/productCatalogue.h"
 #include "components/fileNames.h"
+#include "components/fileOutput.h"
 #include "components/tsFile.h"
 
 #include <QDir>
@@ -154,6 +155,12 @@ private Q_SLOTS:
         const uint before = descriptors();
         QVERIFY(files.LoadBytes(bytes, folder + u"target.txt"_s, {}));
         QCOMPARE(descriptors(), before);
+        // A path naming a descriptor is written through that descriptor.
+        QVERIFY(::pipe(ends) == 0);
+        QVERIFY(FileOutput::write(u"/dev/fd/%1"_s.arg(ends[1]), "out", {}, &why));
+        char back[4] = {};
+        QVERIFY(::close(ends[1]) == 0 && ::read(ends[0], back, 4) == 3 && ::close(ends[0]) == 0);
+        QCOMPARE(QByteArray(back), "out");
         HolderList listed;
         QVERIFY(files.ListFiles(folder, listed, u"*.txt"_s));
         QCOMPARE(listed.items, QStringList{folder + u"target.txt"_s});
