@@ -119,9 +119,10 @@ class tst_write : public QObject
     }
 
     // Runs inkwright-write over `input`, given on standard input and as in.jsonl, with the
-    // variables `env` and --out articles; SIGTERM once the server has had `stopAt` requests.
+    // variables `env` and --out articles; SIGTERM once the server has had `stopAt` requests;
+    // `later` given on standard input once the first article is written.
     int run(const QStringList& args, const QByteArray& input, const QStringList& env = {},
-            int stopAt = 0)
+            int stopAt = 0, const QByteArray& later = {})
     {
         QFile file(dir.filePath(u"in.jsonl"_s));
         if (!file.open(QIODevice::WriteOnly) || file.write(input) != input.size())
@@ -140,6 +141,10 @@ class tst_write : public QObject
             QStringList{u"--endpoint"_s, base, u"--model"_s, u"m"_s, u"--out"_s, u"articles"_s}
                 + args);
         write.write(input);
+        const QDir out(dir.filePath(u"articles"_s));
+        if (!later.isEmpty()
+            && QTest::qWaitFor([&] { return !out.entryList({u"*.md"_s}).isEmpty(); }, 60000))
+            write.write(later);
         write.closeWriteChannel();
         if (stopAt > 0 && QTest::qWaitFor([&] { return server->heads.size() >= stopAt; }, 60000))
             write.terminate();
@@ -287,6 +292,14 @@ private Q_SLOTS:
             QCOMPARE(body[u"model"].toString(), u"m"_s);
             QCOMPARE(body[u"max_tokens"].toInt(-1), args.contains(u"--max-tokens"_s) ? 9 : -1);
         }
+    }
+
+    void streamedInput()
+    {
+        // A line that comes once the run has nothing else to do, as from a slow producer, is
+        // written too.
+        QCOMPARE(run({}, line(u"a", u"200:A"), {}, 0, line(u"b", u"200:B")), 0);
+        QCOMPARE(articles(), (QStringList{u"a.md=A"_s, u"b.md=B"_s}));
     }
 
     void interrupt()
