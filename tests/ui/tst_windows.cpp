@@ -316,7 +316,7 @@ private Q_SLOTS:
         press(c("lblSaveasPDF"), u"Missing Info: Please generate some prompts first."_s);
         press(c("lblCopyToClipboard"), u"Missing Info: Please generate some prompts first."_s);
         press(c("chkPromoteProduct"));
-        batch(u"apple"_s, u"apple\n   \napple pie"_s);
+        batch(u"apple"_s, u"apple\n   \napple pi\xD800"_s); // a lone surrogate copied as it is
         QGuiApplication::clipboard()->setText(u"untouched"_s);
         press(c("lblCopyToClipboard"), u"Missing Info: Nothing to copy."_s);
         QCOMPARE(clipboard(), u"untouched"_s);
@@ -330,9 +330,9 @@ private Q_SLOTS:
         paste(c("txtApproxWords"), u"9"_s);
         press(c("lblSaveasPDF"), u"Done: Done. Prompts copied to clipboard."_s);
         const QString topic = u"Title: apple\r\n\r\n"_s + Pro + u"Body of 9 words."_s;
-        QCOMPARE(clipboard(), u"Keyword: apple\r\nPrompt: "_s + topic
-                                  + u"\r\n\r\nKeyword:    \r\nPrompt: "_s + topic
-                                  + u"\r\n\r\nKeyword: apple pie\r\nPrompt: pie\r\n\r\n"_s);
+        QCOMPARE(clipboard(),
+                 u"Keyword: apple\r\nPrompt: "_s + topic + u"\r\n\r\nKeyword:    \r\nPrompt: "_s
+                     + topic + u"\r\n\r\nKeyword: apple pi\xD800\r\nPrompt: pi\xD800\r\n\r\n"_s);
         paste(c("txtPrompt"), {});
         press(c("lblCopyToClipboard"), u"Missing Info: Nothing to copy."_s);
     }
