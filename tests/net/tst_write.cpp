@@ -1,6 +1,7 @@
 // inkwright-write against a loopback HTTP/1.1 server of this test (and an https one with a
 // certificate made by the openssl command), and the core rules it follows: the file names, the
 // endpoint check, the key, the meaning of an answer and the wait before a retry.
+#include "progressReport.h"
 #include "writing/articleNames.h"
 #include "writing/chatJson.h"
 #include "writing/writeRules.h"
@@ -300,6 +301,28 @@ private Q_SLOTS:
         // written too.
         QCOMPARE(run({}, line(u"a", u"200:A"), {}, 0, line(u"b", u"200:B")), 0);
         QCOMPARE(articles(), (QStringList{u"a.md=A"_s, u"b.md=B"_s}));
+    }
+
+    void terminalProgress()
+    {
+        // On a terminal the counts are one line, written over; a failure goes above it, and the
+        // line comes back, up to date, below it and once more at the end.
+        std::FILE* file = std::tmpfile();
+        QVERIFY(file);
+        {
+            ProgressReport report(file, true);
+            report.written(u"a.md"_s);
+            report.failed(u"c\n"_s, u"told 400"_s);
+            report.finish();
+        }
+        std::rewind(file);
+        QByteArray text(4096, Qt::Uninitialized);
+        text.resize(qsizetype(std::fread(text.data(), 1, 4096, file)));
+        std::fclose(file);
+        const QByteArray line = "2 done: 1 written, 0 skipped, 1 failed";
+        QCOMPARE(text, "\r1 done: 1 written, 0 skipped, 0 failed\r" + QByteArray(38, ' ')
+                           + "\rfailed: 'c': told 400\n\r" + line + "\r" + line + "\n"
+                           + "1 written, 0 skipped, 1 failed\n");
     }
 
     void interrupt()
