@@ -178,6 +178,13 @@ private Q_SLOTS:
         QTest::newRow("UTF-16 big-endian, no mark")
             << QByteArray(QStringEncoder(QStringEncoder::Utf16BE)(u"Query\nk\u00e9\n"_s))
             << u"k\u00e9"_s;
+        // Told by the share of NUL bytes on each side: here one in five where four in five are
+        // NUL on the other side, the least that still counts.
+        for (const auto& [name, encoding] :
+             {std::pair{"UTF-16 big-endian at the bound", QStringEncoder::Utf16BE},
+              std::pair{"UTF-16 little-endian at the bound", QStringEncoder::Utf16LE}})
+            QTest::newRow(name) << QByteArray(QStringEncoder(encoding)(u"abcde\n\u0100\u0100x\n"_s))
+                                << u"abcde|\u0100\u0100x"_s;
         QTest::newRow("one byte") << QByteArray("a") << u"a"_s;
         QTest::newRow("a heading alone, no break") << QByteArray("Keyword") << QString();
         QTest::newRow("semicolons, Windows-1252")

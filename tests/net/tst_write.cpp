@@ -220,7 +220,7 @@ private Q_SLOTS:
              u"sourdough-bread.md=Crumb\r\n\u00fcn\u00ef \U0001F35E"_s,
              u"\u6771\u4eac-\u30e9\u30fc.md=3"_s},
             3, u"3 written, 0 skipped, 0 failed"_s, none, key);
-        row("retried as Retry-After says, max_tokens", line(u"a", u"429,503,200:A"), 0,
+        row("retried as Retry-After says, max_tokens", "\n" + line(u"a", u"429,503,200:A"), 0,
             {u"a.md=A"_s}, 3, u"1 written"_s, {u"--max-tokens"_s, u"9"_s});
         row("a dropped connection retried", line(u"a", u"close,200:A"), 0, {u"a.md=A"_s}, 2,
             u"1 written"_s);

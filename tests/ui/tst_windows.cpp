@@ -184,6 +184,26 @@ private Q_SLOTS:
                      widget->metaObject()->className());
     }
 
+    void realMessageBoxes()
+    {
+        // Without a handler the boxes are Qt's own: Enter answers Yes (or OK), Escape No.
+        modGeneral::setMessageBoxHandler({});
+        Qt::Key key = Qt::Key_unknown;
+        QTimer press;
+        connect(&press, &QTimer::timeout, this, [&key] {
+            if (QWidget* box = QApplication::activeModalWidget(); box && key != Qt::Key_unknown)
+                QTest::keyClick(box, std::exchange(key, Qt::Key_unknown));
+        });
+        press.start(10);
+        const auto ask = [&key](int style, Qt::Key answer) {
+            key = answer;
+            return modGeneral::MsgBox(nullptr, u"Sure?"_s, style, u"Delete Product"_s);
+        };
+        QCOMPARE(ask(modGeneral::vbQuestionYesNo, Qt::Key_Return), int(modGeneral::vbYes));
+        QCOMPARE(ask(modGeneral::vbQuestionYesNo, Qt::Key_Escape), int(modGeneral::vbNo));
+        QCOMPARE(ask(modGeneral::vbInfoOk, Qt::Key_Return), int(modGeneral::vbOK));
+    }
+
     void startup()
     {
         QVERIFY(guide());
