@@ -61,12 +61,17 @@ printf 'herb garden for beginners\r\nHerb Garden\r\n' >"$build/keywords.txt"
 wine "$folder/inkwright-batch.exe" --main 'herb garden' --keywords - --format jsonl \
     <"$build/keywords.txt" >"$build/prompts.jsonl" \
     || { echo "windows: inkwright-batch.exe failed" >&2; exit 1; }
-rm -rf "$build/articles" "$build/requests.txt"
-python3 scripts/chat-server.py --requests "$build/requests.txt" >"$build/server.txt" &
-server=$!
-trap 'kill "$server" 2>/dev/null || true' EXIT
-for _ in $(seq 50); do [ -s "$build/server.txt" ] && break; sleep 0.1; done
-endpoint=$(head -n 1 "$build/server.txt")
+# Starts the stand-in chat server with the options given; sets $server and $endpoint.
+serve() {
+    rm -rf "$build/articles" "$build/server.txt"
+    python3 scripts/chat-server.py "$@" >"$build/server.txt" &
+    server=$!
+    trap 'kill "$server" 2>/dev/null || true' EXIT
+    for _ in $(seq 50); do [ -s "$build/server.txt" ] && break; sleep 0.1; done
+    endpoint=$(head -n 1 "$build/server.txt")
+}
+rm -f "$build/requests.txt"
+serve --requests "$build/requests.txt"
 OPENAI_API_KEY=not-for-this-server wine "$folder/inkwright-write.exe" --endpoint "$endpoint" \
     --model stand-in --out "Z:$build/articles" "Z:$build/prompts.jsonl" 2>"$build/write.txt" \
     || { cat "$build/write.txt" >&2; echo "windows: inkwright-write.exe failed" >&2; exit 1; }
@@ -82,12 +87,7 @@ echo "windows: inkwright-write.exe wrote the articles of a loopback server: $(ta
 # The same over https, through Windows' own TLS: trusted with --ca-file, refused without it.
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 \
     -addext subjectAltName=IP:127.0.0.1 -keyout "$build/key.pem" -out "$build/cert.pem" 2>/dev/null
-rm -rf "$build/articles" "$build/server.txt"
-python3 scripts/chat-server.py --tls "$build/cert.pem" "$build/key.pem" >"$build/server.txt" &
-server=$!
-trap 'kill "$server" 2>/dev/null || true' EXIT
-for _ in $(seq 50); do [ -s "$build/server.txt" ] && break; sleep 0.1; done
-endpoint=$(head -n 1 "$build/server.txt")
+serve --tls "$build/cert.pem" "$build/key.pem"
 code=0
 wine "$folder/inkwright-write.exe" --endpoint "$endpoint" --model stand-in --retries 0 \
     --out "Z:$build/articles" "Z:$build/prompts.jsonl" 2>"$build/write.txt" || code=$?
