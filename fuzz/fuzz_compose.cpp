@@ -5,7 +5,6 @@
 #include "fuzzSupport.h"
 #include "prompts/allPrompts.h"
 
-#include <QRegularExpression>
 #include <QStringEncoder>
 
 namespace {
@@ -22,8 +21,13 @@ QString definedPrompt(const PromptFields& f, const QString& keyword)
     const auto fold = [](const QString& t) {
         return t.normalized(QString::NormalizationForm_C).toLower();
     };
-    const QString angle = replace(fold(keyword), fold(f.mainKeyword), {})
-                              .remove(QRegularExpression(u"\\A +| +\\z"_s));
+    // Blanks trimmed by hand: a regular expression matches nothing in text holding a lone
+    // surrogate.
+    QString angle = replace(fold(keyword), fold(f.mainKeyword), {});
+    while (angle.startsWith(u' '))
+        angle.remove(0, 1);
+    while (angle.endsWith(u' '))
+        angle.chop(1);
     QString t =
         replace(angle.isEmpty() ? f.topicTemplate : f.angleTemplate, u"#KEYWORD#"_s, f.mainKeyword);
     if (!angle.isEmpty())
