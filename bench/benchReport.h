@@ -4,9 +4,9 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace bench {
 using namespace Qt::StringLiterals;
@@ -81,9 +81,9 @@ struct Report
         build = "debug";
 #endif
         std::printf("\nInkwright benchmark: median of %d runs, %s build, Qt %s, platform \"%s\", "
-                    "%d cores, MB = 10^6 bytes\n\n",
+                    "on one of %d cores, MB = 10^6 bytes\n\n",
                     runs, build, qVersion(), qPrintable(QGuiApplication::platformName()),
-                    QThread::idealThreadCount());
+                    int(sysconf(_SC_NPROCESSORS_ONLN)));
         int width[7] = {};
         for (const QStringList& row : rows)
             for (int i = 0; i < 7; ++i)
