@@ -141,19 +141,37 @@ int main(int argc, char* argv[])
     const QString keywordFile = parser.value(keywordsOption);
     const QString keywordSource =
         keywordFile == u"-" ? u"standard input"_s : DataPaths::forDisplay(keywordFile);
-    // The keywords are left to the system at the end, with everything else: freeing a
-    // million strings one by one takes longer than starting the program.
+    // A file that takes its place only when whole is written while the keywords are read, a
+    // part at a time. Standard output or a device gets them once they are all read, so that a
+    // keyword file found unreadable at its end leaves nothing there; they are left to the
+    // system at the end, with everything else, as freeing a million strings one by one takes
+    // longer than starting the program. Either way a failure to read is told first.
+    PromptExport::PartWriter writer(outPath, fields, format);
+    const bool streamed = writer.heldBack();
     static QStringList* const kept = new QStringList;
-    QStringList& keywords = *kept;
-    if (QString why; !KeywordFile::read(files, keywordFile, keywords, &why)) {
+    qsizetype found = 0;
+    QString why;
+    bool read = false;
+    if (streamed) {
+        read = KeywordFile::read(
+            files, keywordFile,
+            [&](QStringList& part) {
+                found += part.size();
+                writer.write(part);
+            },
+            &why);
+    } else {
+        read = KeywordFile::read(files, keywordFile, *kept, &why);
+    }
+    if (!read) {
         return fail(DataError,
                     u"the keywords could not be read from %1 (%2)"_s.arg(keywordSource, why));
     }
-    if (keywords.isEmpty())
+    if (found + kept->size() == 0)
         return fail(DataError, u"there are no keywords in %1"_s.arg(keywordSource));
-
-    const PromptExport::Outcome outcome =
-        PromptExport::writeFile(outPath, fields, keywords, format);
+    if (!streamed)
+        writer.write(*kept);
+    const PromptExport::Outcome outcome = writer.finish();
     const QString target = toStandardOutput ? u"standard output"_s : DataPaths::forDisplay(outPath);
     if (outcome.result == PromptExport::Outcome::TooLong) {
         // Standard output has the blocks before that prompt; a file is not written.

@@ -218,6 +218,10 @@ private Q_SLOTS:
             QFile file(dir.filePath(QString::fromLatin1(name)));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0);
         }
+        // No text file, told only past the first block read.
+        QFile late(dir.filePath(u"late.txt"_s));
+        QVERIFY(late.open(QIODevice::WriteOnly)
+                && late.write(QByteArray(3 << 19, '\n') + '\0') > 0);
 #ifdef Q_OS_UNIX
         QVERIFY(::mkfifo(qPrintable(dir.filePath(u"fifo"_s)), 0600) == 0);
 #else
@@ -301,6 +305,13 @@ private Q_SLOTS:
         QTest::newRow("record") << u"--main h --folder . --product Short"_s << 1 << u"can't"_s;
         QTest::newRow("output") << u"--main h --folder . --out no/a"_s << 1
                                 << QDir::toNativeSeparators(u"no/a"_s);
+        // To a file, the keywords are read while it is written: it is left out all the same.
+        QTest::newRow("no keywords, to a file")
+            << u"--main h --folder . --keywords fifo --out no"_s << 1 << u"no keywords"_s;
+        QTest::newRow("no text file past a block, to a file")
+            << u"--main h --folder . --keywords late.txt --out no"_s << 1 << u"not a text"_s;
+        QTest::newRow("unread keywords before an unwritable file")
+            << u"--main h --folder . --keywords late.txt --out no/a"_s << 1 << u"not a text"_s;
     }
 
     void commandLine()
@@ -311,6 +322,25 @@ private Q_SLOTS:
         QVERIFY2(err.count('\n') == 1 && QString::fromUtf8(err).contains(message), err.data());
         QVERIFY(out.isEmpty());
         QVERIFY(!QFile::exists(dir.filePath(u"no"_s)));
+        QVERIFY(
+            QDir(dir.path()).entryList({u".inkwright-*"_s}, QDir::Files | QDir::Hidden).isEmpty());
+    }
+
+    // To a file, the prompts are written as the keywords are read, a block at a time: the same
+    // bytes as the export of the whole list.
+    void commandLineStreamed()
+    {
+        QStringList many;
+        for (int i = 0; i < 150'000; ++i)
+            many << u"herb "_s + QString::number(i);
+        QFile list(dir.filePath(u"many.txt"_s));
+        QVERIFY(list.open(QIODevice::WriteOnly) && list.write(many.join(u'\n').toUtf8()) > 1 << 20);
+        list.close();
+        QCOMPARE(run(u"--main Herb --words 9 --folder . --keywords many.txt --out many.jsonl"_s),
+                 0);
+        QFile written(dir.filePath(u"many.jsonl"_s));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), exported(many, Format::JsonLines));
     }
 
     // Byte for byte the export of the same batch, its keywords read from a CSV in Windows-1252.

@@ -38,6 +38,10 @@ public:
     // Where the bytes go; valid after a successful open().
     QIODevice& device();
 
+    // Whether what is written is held in a temporary file until commit():
+    // false for a descriptor or a device, which get every byte at once.
+    bool heldBack() const { return m_saving || !m_temporary.isEmpty(); }
+
     // Makes the written file the file at the path. False, with the reason,
     // when that fails; nothing then takes the path's place.
     bool commit(QString* error);

@@ -295,11 +295,10 @@ std::optional<tsFile::Encoding> unmarkedUtf16(QByteArrayView bytes)
     return std::nullopt;
 }
 
-} // namespace
-
-namespace KeywordFile {
-
-bool keywordsOf(QByteArrayView bytes, QStringList& keywords, QString* error, qsizetype blockBytes)
+// The keywords of `bytes` in `keywords`; with `take`, handed to it a block's
+// worth at a time.
+bool parse(QByteArrayView bytes, QStringList& keywords, QString* error, qsizetype blockBytes,
+           const KeywordFile::Take* take)
 {
     keywords.clear();
     qsizetype mark = 0;
@@ -314,6 +313,12 @@ bool keywordsOf(QByteArrayView bytes, QStringList& keywords, QString* error, qsi
     blockBytes = std::max<qsizetype>(utf16 ? blockBytes & ~1 : blockBytes, 2);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     KeywordParser parser(keywords);
+    const auto handOver = [&] {
+        if (take && !keywords.isEmpty()) {
+            (*take)(keywords);
+            keywords.clear();
+        }
+    };
     const qsizetype end = utf16 ? bytes.size() & ~1 : bytes.size();
     for (qsizetype at = 0; at < end; at += blockBytes) {
         const QByteArrayView block = bytes.sliced(at, std::min(blockBytes, end - at));
@@ -327,12 +332,23 @@ bool keywordsOf(QByteArrayView bytes, QStringList& keywords, QString* error, qsi
             return false;
         }
         parser.feed(text);
+        handOver();
     }
     // A last byte that makes no UTF-16 unit reads as U+FFFD, as when decoded whole.
     if (utf16 && bytes.size() % 2 != 0)
         parser.feed(QString(QChar::ReplacementCharacter));
     parser.finish();
+    handOver();
     return true;
+}
+
+} // namespace
+
+namespace KeywordFile {
+
+bool keywordsOf(QByteArrayView bytes, QStringList& keywords, QString* error, qsizetype blockBytes)
+{
+    return parse(bytes, keywords, error, blockBytes, nullptr);
 }
 
 bool read(const tsFile& files, const QString& path, QStringList& keywords, QString* error)
@@ -341,6 +357,15 @@ bool read(const tsFile& files, const QString& path, QStringList& keywords, QStri
     return files.LoadBytes(bytes, path, tsFile::ReadLimits{MaxBytes, tsFile::Links::Follow, true},
                            error)
            && keywordsOf(bytes, keywords, error);
+}
+
+bool read(const tsFile& files, const QString& path, const Take& take, QString* error)
+{
+    QByteArray bytes;
+    QStringList part;
+    return files.LoadBytes(bytes, path, tsFile::ReadLimits{MaxBytes, tsFile::Links::Follow, true},
+                           error)
+           && parse(bytes, part, error, BlockBytes, &take);
 }
 
 } // namespace KeywordFile

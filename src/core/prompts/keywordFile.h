@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class tsFile;
 
 // The keywords of a keyword file, as a keyword tool exports them or as a
@@ -29,16 +31,26 @@ namespace KeywordFile {
 
 // The largest keyword file read, in bytes.
 inline constexpr qint64 MaxBytes = qint64(256) * 1024 * 1024;
+// The bytes decoded and taken apart at a time.
+inline constexpr qsizetype BlockBytes = qsizetype(1) << 20;
 
 // Reads the file at `path`, or standard input for "-" (a regular file, a pipe
 // or a named pipe, bounded by MaxBytes), and puts its keywords in `keywords`.
 // False, with the reason, when it cannot be read or is no text file.
 bool read(const tsFile& files, const QString& path, QStringList& keywords, QString* error);
 
+// Reads the file as read() does, and hands its keywords to `take` a part at a
+// time, in order, as the text is taken apart: the whole list is never held.
+// Each part is cleared once taken. False, with the reason, when the file
+// cannot be read or is no text file, which may be known only after parts
+// were taken.
+using Take = std::function<void(QStringList& part)>;
+bool read(const tsFile& files, const QString& path, const Take& take, QString* error);
+
 // The keywords of a file's bytes. The bytes are decoded and taken apart a
 // block of `blockBytes` at a time, so the whole text is never held beside
 // the keywords; any block size gives the same keywords.
 bool keywordsOf(QByteArrayView bytes, QStringList& keywords, QString* error,
-                qsizetype blockBytes = qsizetype(1) << 20);
+                qsizetype blockBytes = BlockBytes);
 
 } // namespace KeywordFile

@@ -205,12 +205,80 @@ Outcome write(QIODevice& device, const PromptFields& fields, const QStringList& 
 Outcome writeFile(const QString& path, const PromptFields& fields, const QStringList& keywords,
                   Format format, const Progress& progress)
 {
-    FileOutput out;
-    QString error;
-    if (!out.open(path, FileOutput::Links::Follow, &error))
-        return Outcome{Outcome::Failed, error};
-    Outcome outcome = write(out.device(), fields, keywords, format, progress);
-    if (outcome.result == Outcome::Written && !out.commit(&error))
+    PartWriter writer(path, fields, format, progress);
+    writer.write(keywords);
+    return writer.finish();
+}
+
+struct PartWriter::State
+{
+    State(const QString& file, const PromptFields& fields, Format written, const Progress& told)
+        : path(file)
+        , format(written)
+        , progress(told)
+        , composer(fields)
+        , layout(layoutOf(written))
+    {
+    }
+
+    // Opens the file and writes the format's header, the first time; false
+    // when the file could not be opened.
+    bool open()
+    {
+        if (sink)
+            return true;
+        if (QString error;
+            opened.error.isEmpty() && !out.open(path, FileOutput::Links::Follow, &error))
+            opened = Outcome{Outcome::Failed, error};
+        if (opened.result == Outcome::Failed)
+            return false;
+        sink.emplace(out.device(), progress);
+        sink->put(headerOf(format));
+        blocks.emplace(composer, layout);
+        return true;
+    }
+
+    const QString path;
+    const Format format;
+    const Progress progress;
+    const PromptComposer composer;
+    const BlockLayout layout;
+    FileOutput out; // cancels an unfinished file when the writer goes
+    Outcome opened; // Failed, with the reason, when the file could not be opened
+    std::optional<DeviceSink> sink;
+    std::optional<Utf8Blocks> blocks;
+    Utf8Blocks::WriteEnd ended = Utf8Blocks::WriteEnd::Done;
+};
+
+PartWriter::PartWriter(const QString& path, const PromptFields& fields, Format format,
+                       const Progress& progress)
+    : m_state(std::make_unique<State>(path, fields, format, progress))
+{
+}
+
+PartWriter::~PartWriter() = default;
+
+bool PartWriter::heldBack()
+{
+    return m_state->open() && m_state->out.heldBack();
+}
+
+bool PartWriter::write(const QStringList& keywords)
+{
+    State& s = *m_state;
+    if (s.ended != Utf8Blocks::WriteEnd::Done || !s.open())
+        return false;
+    s.ended = s.blocks->writeAll(keywords, *s.sink);
+    return s.ended == Utf8Blocks::WriteEnd::Done;
+}
+
+Outcome PartWriter::finish()
+{
+    State& s = *m_state;
+    if (!s.open())
+        return s.opened;
+    Outcome outcome = s.sink->finish(s.ended);
+    if (QString error; outcome.result == Outcome::Written && !s.out.commit(&error))
         outcome = Outcome{Outcome::Failed, error};
     return outcome;
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QIODevice;
@@ -78,5 +79,36 @@ Outcome write(QIODevice& device, const PromptFields& fields, const QStringList& 
 // device as it is.
 Outcome writeFile(const QString& path, const PromptFields& fields, const QStringList& keywords,
                   Format format, const Progress& progress = {});
+
+// An export to a file written a part of the keywords at a time, as they are
+// read, and as writeFile() writes it: the file is opened at the first part
+// and takes its place at finish() only, so an export dropped before its end
+// (the writer destroyed unfinished) leaves no file.
+class PartWriter
+{
+public:
+    PartWriter(const QString& path, const PromptFields& fields, Format format,
+               const Progress& progress = {});
+    ~PartWriter();
+    PartWriter(const PartWriter&) = delete;
+    PartWriter& operator=(const PartWriter&) = delete;
+
+    // Opens the file, if it was not, and tells whether it takes its place only
+    // at finish(): false for standard output or a device, which get each part
+    // as it is written, and when the file could not be opened.
+    bool heldBack();
+
+    // Writes the prompts of `keywords` after those written before; false once
+    // the writing has stopped (the file could not be opened or written, a
+    // prompt is too long, the progress cancelled it).
+    bool write(const QStringList& keywords);
+
+    // How the export ended; the file takes its place when it was written.
+    Outcome finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 } // namespace PromptExport
