@@ -14,7 +14,10 @@
 #include <QTest>
 
 #ifdef Q_OS_UNIX
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 #endif
 
 using namespace Qt::StringLiterals;
@@ -222,8 +225,17 @@ private Q_SLOTS:
         QFile late(dir.filePath(u"late.txt"_s));
         QVERIFY(late.open(QIODevice::WriteOnly)
                 && late.write(QByteArray(3 << 19, '\n') + '\0') > 0);
+        QFile herb(dir.filePath(u"herb.txt"_s));
+        QVERIFY(herb.open(QIODevice::WriteOnly) && herb.write("herb") == 4);
 #ifdef Q_OS_UNIX
         QVERIFY(::mkfifo(qPrintable(dir.filePath(u"fifo"_s)), 0600) == 0);
+        // A socket is found like a file, but cannot be opened as one.
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, qPrintable(dir.filePath(u"socket"_s)), sizeof address.sun_path);
+        const int socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(::bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        ::close(socketFd); // its name stays
 #else
         QVERIFY(QFile(dir.filePath(u"fifo"_s)).open(QIODevice::WriteOnly));
 #endif
@@ -300,6 +312,12 @@ private Q_SLOTS:
             << u"--main h --keywords /proc/self/pagemap"_s << 1 << u"larger than 256 MB"_s;
         QTest::newRow("full disk")
             << u"--main h --folder . --out /dev/full"_s << 1 << u"No space left on device"_s;
+        QTest::newRow("a socket's keywords")
+            << u"--main h --folder . --keywords socket"_s << 1 << u"(No such device or address)"_s;
+        // Descriptor 0 is the program's own standard input, open for reading only.
+        QTest::newRow("standard input as output")
+            << u"--main h --folder . --keywords herb.txt --out /dev/fd/0"_s << 1
+            << u"/dev/fd/0 could not be written (Bad file descriptor)"_s;
 #endif
         QTest::newRow("keyword file") << u"--main h --folder . --keywords no"_s << 1 << u"no ("_s;
         QTest::newRow("record") << u"--main h --folder . --product Short"_s << 1 << u"can't"_s;
