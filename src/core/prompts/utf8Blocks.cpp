@@ -1,5 +1,7 @@
 #include "utf8Blocks.h"
 
+#include "components/hugePages.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -21,6 +23,7 @@ void Utf8Sink::put(QByteArrayView bytes)
 BufferSink::BufferSink(qsizetype capacity)
     : m_bytes(capacity, Qt::Uninitialized)
 {
+    HugePages::prefer(m_bytes.data(), m_bytes.size());
     next = m_bytes.data();
     end = next + m_bytes.size();
 }
@@ -29,6 +32,7 @@ void BufferSink::makeRoom(qsizetype bytes)
 {
     const qsizetype used = next - m_bytes.data();
     m_bytes.resize(std::max(used + bytes, 2 * m_bytes.size()));
+    HugePages::prefer(m_bytes.data() + used, m_bytes.size() - used);
     next = m_bytes.data() + used;
     end = m_bytes.data() + m_bytes.size();
 }
