@@ -347,8 +347,7 @@ void frmMain::LoadProducts()
 {
     ui->cboPromoteProduct->clear();
     ui->cboPromoteProduct->addItems(m_catalogue.list());
-    if (ui->cboPromoteProduct->count() > 0)
-        ui->cboPromoteProduct->setCurrentIndex(0);
+    ui->cboPromoteProduct->setCurrentIndex(0); // none when the list is empty
 }
 
 bool frmMain::LoadPromotedProduct()

@@ -32,15 +32,11 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
 
 void LinkLabel::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Space:
-        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
-            Q_EMIT clicked();
-            return;
-        }
-        break;
-    default:
-        break;
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (event->key() == Qt::Key_Space
+        && (modifiers == Qt::NoModifier || modifiers == Qt::KeypadModifier)) {
+        Q_EMIT clicked();
+        return;
     }
     QLabel::keyPressEvent(event);
 }

@@ -2,6 +2,7 @@
 #include "catalogue/productCatalogue.h"
 #include "components/fileNames.h"
 #include "components/fileOutput.h"
+#include "components/hugePages.h"
 #include "components/tsFile.h"
 
 #include <QDir>
@@ -36,6 +37,16 @@ class tst_components : public QObject
     QString file(const QString& name) const { return dir.filePath(u"products/"_s + name); }
 
 private Q_SLOTS:
+    // The whole 2 MB pages inside a buffer, wherever it begins and ends.
+    void hugePages()
+    {
+        constexpr quintptr M = quintptr(1) << 20;
+        using Span = std::pair<quintptr, quintptr>;
+        QCOMPARE(HugePages::wholePages(2 * M, 4 * M), Span(2 * M, 4 * M));
+        QCOMPARE(HugePages::wholePages(2 * M + 16, 6 * M), Span(4 * M, 4 * M));
+        QCOMPARE(HugePages::wholePages(16, 3 * M), Span(2 * M, 0));
+    }
+
     void initTestCase() { QVERIFY(QDir(dir.path()).mkdir(u"products"_s)); }
 
     void loadFile_data()

@@ -189,6 +189,12 @@ private Q_SLOTS:
             QTest::newRow(name) << QByteArray(QStringEncoder(encoding)(u"abcde\n\u0100\u0100x\n"_s))
                                 << u"abcde|\u0100\u0100x"_s;
         QTest::newRow("one byte") << QByteArray("a") << u"a"_s;
+        QTest::newRow("a last row without a break") << QByteArray("Keyword\nabc") << u"abc"_s;
+        // In blocks of 3, the quote begins a block, past the ten lines the heading is looked for
+        // in.
+        QTest::newRow("a quote inside a cell")
+            << "Keyword\n" + QByteArray("k\n").repeated(10) + "ab\"c\n"
+            << QStringList(10, u"k"_s).join(u'|') + u"|ab\"c"_s;
         QTest::newRow("a heading alone, no break") << QByteArray("Keyword") << QString();
         QTest::newRow("semicolons, Windows-1252")
             << QByteArray("Top queries;Clicks\n\"a;b\";3\ncaf\xE9;1\n") << u"a;b|café"_s;

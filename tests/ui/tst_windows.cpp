@@ -548,6 +548,7 @@ private Q_SLOTS:
             QVERIFY(p("frProduct")->isHidden());
             select(u"beta"_s);
             press(p("cmdEditProduct"));
+            QVERIFY(p("frProduct")->isVisible());
             QCOMPARE(fields(), u"beta|ebook|Does beta|beta"_s);
             QVERIFY(p<QLineEdit>("txtFilename")->isReadOnly());
             QVERIFY(p("txtProductName")->hasFocus());
