@@ -159,12 +159,14 @@ private Q_SLOTS:
         QVERIFY(input >= 0 && ::dup2(ends[0], 0) == 0 && ::close(ends[0]) == 0);
         QByteArray bytes;
         struct stat in = {};
-        const bool read = files.LoadBytes(bytes, u"-"_s, {.streams = true}, &why) && bytes == "in"
-                          && ::fstat(0, &in) == 0 && S_ISFIFO(in.st_mode);
+        const bool read = files.LoadBytes(bytes, u"-"_s,
+                                          {tsFile::MaxReadBytes, tsFile::Links::Follow, true}, &why)
+                          && bytes == "in" && ::fstat(0, &in) == 0 && S_ISFIFO(in.st_mode);
         QVERIFY(::dup2(input, 0) == 0 && ::close(input) == 0);
         QVERIFY2(read, qPrintable(why));
         const uint before = descriptors();
-        QVERIFY(files.LoadBytes(bytes, folder + u"target.txt"_s, {}));
+        QVERIFY(files.LoadBytes(bytes, folder + u"target.txt"_s,
+                                {tsFile::MaxReadBytes, tsFile::Links::Follow, false}));
         QCOMPARE(descriptors(), before);
         // A path naming a descriptor is written through that descriptor.
         QVERIFY(::pipe(ends) == 0);

@@ -43,9 +43,9 @@ public:
     // a device is never read.
     struct ReadLimits
     {
-        qint64 maxBytes = MaxReadBytes;
-        Links links = Links::Follow;
-        bool streams = false;
+        qint64 maxBytes;
+        Links links;
+        bool streams;
     };
 
     // The bytes of the file, read in blocks and counted as they come, so that

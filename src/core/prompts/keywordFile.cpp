@@ -342,6 +342,14 @@ bool parse(QByteArrayView bytes, QStringList& keywords, QString* error, qsizetyp
     return true;
 }
 
+// A keyword file's bytes: a regular file, a pipe or standard input, bounded.
+bool loadBytes(const tsFile& files, const QString& path, QByteArray& bytes, QString* error)
+{
+    using Limits = tsFile::ReadLimits;
+    return files.LoadBytes(bytes, path, Limits{KeywordFile::MaxBytes, tsFile::Links::Follow, true},
+                           error);
+}
+
 } // namespace
 
 namespace KeywordFile {
@@ -354,18 +362,14 @@ bool keywordsOf(QByteArrayView bytes, QStringList& keywords, QString* error, qsi
 bool read(const tsFile& files, const QString& path, QStringList& keywords, QString* error)
 {
     QByteArray bytes;
-    return files.LoadBytes(bytes, path, tsFile::ReadLimits{MaxBytes, tsFile::Links::Follow, true},
-                           error)
-           && keywordsOf(bytes, keywords, error);
+    return loadBytes(files, path, bytes, error) && keywordsOf(bytes, keywords, error);
 }
 
 bool read(const tsFile& files, const QString& path, const Take& take, QString* error)
 {
     QByteArray bytes;
     QStringList part;
-    return files.LoadBytes(bytes, path, tsFile::ReadLimits{MaxBytes, tsFile::Links::Follow, true},
-                           error)
-           && parse(bytes, part, error, BlockBytes, &take);
+    return loadBytes(files, path, bytes, error) && parse(bytes, part, error, BlockBytes, &take);
 }
 
 } // namespace KeywordFile
