@@ -239,6 +239,10 @@ private Q_SLOTS:
             QCOMPARE(ProductRecords::checkNewRecordName(name), NameCheck::Ok);
         for (const QString& name : devices + plain)
             QCOMPARE(FileNames::isWindowsDeviceName(name), devices.contains(name));
+        for (const QChar c : QStringView(u":*?\"<>|"))
+            QVERIFY(FileNames::isWindowsReservedCharacter(c.unicode()));
+        for (const QChar c : QStringView(u"=#a. \u00e9"))
+            QVERIFY(!FileNames::isWindowsReservedCharacter(c.unicode()));
         // Promoting refuses only a name that leaves the folder; ".txt" keeps "." and ".." in it.
         const QStringList inside{u"."_s, u".."_s, u"z:b"_s, {}}, out{u"../x"_s, u"a\\b"_s, u"\0"_s};
         for (const QString& name : inside + out)

@@ -494,6 +494,7 @@ private Q_SLOTS:
     {
         withManager({u"taken"_s, u"Alpha"_s}, [this] {
             QCOMPARE(pro->windowTitle(), u"Pro Settings"_s);
+            QCOMPARE(pro->frameGeometry().center(), pro->screen()->availableGeometry().center());
             QVERIFY(records()->selectedItems().isEmpty());
             QVERIFY(p("frProduct")->isHidden());
             QCOMPARE(QApplication::focusWidget(), p("cmdClose"));

@@ -64,7 +64,7 @@ bool isUnsafeCharacter(char16_t u)
     if (u < 0x20 || u == 0x7F || u == u'/' || u == u'\\')
         return true;
 #ifdef Q_OS_WIN
-    return QStringView(u":*?\"<>|").contains(QChar(u));
+    return FileNames::isWindowsReservedCharacter(u);
 #else
     return false;
 #endif

@@ -31,6 +31,11 @@ qsizetype utf8Bytes(char32_t c)
 
 namespace FileNames {
 
+bool isWindowsReservedCharacter(char16_t c)
+{
+    return QStringView(u":*?\"<>|").contains(QChar(c));
+}
+
 bool isWindowsDeviceName(const QString& name)
 {
     QString stem = name.section(u'.', 0, 0);

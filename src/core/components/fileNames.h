@@ -16,4 +16,7 @@ QString slugOf(const QString& text, qsizetype maxChars, qsizetype maxBytes);
 // ³), in any letter case, with blanks after them and any extension.
 bool isWindowsDeviceName(const QString& name);
 
+// Whether Windows refuses this character in a file name: : * ? " < > |
+bool isWindowsReservedCharacter(char16_t c);
+
 } // namespace FileNames
