@@ -162,12 +162,13 @@ int main(int argc, char* argv[])
             &why);
     } else {
         read = KeywordFile::read(files, keywordFile, *kept, &why);
+        found = kept->size();
     }
     if (!read) {
         return fail(DataError,
                     u"the keywords could not be read from %1 (%2)"_s.arg(keywordSource, why));
     }
-    if (found + kept->size() == 0)
+    if (found == 0)
         return fail(DataError, u"there are no keywords in %1"_s.arg(keywordSource));
     if (!streamed)
         writer.write(*kept);

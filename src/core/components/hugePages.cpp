@@ -17,10 +17,11 @@ std::pair<quintptr, quintptr> wholePages(quintptr address, qsizetype size)
 void prefer(char* data, qsizetype size)
 {
 #ifdef Q_OS_LINUX
+    if (size < WorthBytes)
+        return;
     const auto [start, bytes] = wholePages(quintptr(data), size);
     // Only advice: where the system has no such pages, the buffer is as before.
-    if (size >= WorthBytes)
-        ::madvise(reinterpret_cast<void*>(start), bytes, MADV_HUGEPAGE);
+    ::madvise(reinterpret_cast<void*>(start), bytes, MADV_HUGEPAGE);
 #else
     Q_UNUSED(data);
     Q_UNUSED(size);

@@ -81,9 +81,10 @@ Outcome writeFile(const QString& path, const PromptFields& fields, const QString
                   Format format, const Progress& progress = {});
 
 // An export to a file written a part of the keywords at a time, as they are
-// read, and as writeFile() writes it: the file is opened at the first part
-// and takes its place at finish() only, so an export dropped before its end
-// (the writer destroyed unfinished) leaves no file.
+// read, and as writeFile() writes it: the file is opened when first needed
+// (heldBack(), the first part or finish()) and takes its place at finish()
+// only, so an export dropped before its end (the writer destroyed
+// unfinished) leaves no file.
 class PartWriter
 {
 public:
