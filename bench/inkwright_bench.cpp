@@ -21,98 +21,9 @@ namespace {
 
 int runs = 5;       // per figure
 bool smoke = false; // tiny sizes, goals not judged
-
-// Figures written for reading.
-const auto fixed = [](double value, int decimals, const char* unit) {
-    return QString::number(value, 'f', decimals) + QLatin1StringView(unit);
-};
-const auto count = [](qsizetype n) { return QLocale(QLocale::English).toString(qlonglong(n)); };
-const auto ratio = [](double value) { return fixed(value, value < 10 ? 2 : 1, "x"); };
-const auto megabytes = [](double bytes) { // 1.9 MB, 194 MB, 2.5 GB
-    return bytes >= 1e9 ? fixed(bytes / 1e9, 1, " GB") : fixed(bytes / 1e6, bytes < 1e7, " MB");
-};
-const auto duration = [](double ns) { // 419 ns, 4.2 us, 12 ms, 1.80 s
-    return ns >= 1e9   ? fixed(ns / 1e9, 2, " s")
-           : ns >= 1e6 ? fixed(ns / 1e6, ns < 1e7, " ms")
-           : ns >= 1e3 ? fixed(ns / 1e3, ns < 1e4, " us")
-                       : fixed(ns, 0, " ns");
-};
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-// The rows of the table with their goals judged, and the results found wrong.
-struct Report
-{
-    int missed = 0;
-    QList<QStringList> rows{
-        u"Measurement|Keywords|Median|Reference, same run|Ratio|Goal|"_s.split(u'|')};
-    QStringList wrong;
-
-    // Measurement, keywords, median, reference and ratio; a goal, if any, judged by `met`.
-    void add(QStringList row, const QString& goal = {}, bool met = true)
-    {
-        missed += !smoke && !goal.isEmpty() && !met;
-        const char* verdict = goal.isEmpty() ? "" : smoke ? "(smoke)" : met ? "met" : "MISSED";
-        row.resize(5);
-        rows << (row << goal << QString::fromLatin1(verdict));
-    }
-    // A figure beside a reference figure of the same run, and their ratio.
-    void vs(const QString& what, const QString& keywords, double value, const QString& refName,
-            double ref, const QString& goal = {}, bool met = true,
-            QString (*unit)(double) = duration)
-    {
-        add({what, keywords, unit(value), refName + u": "_s + unit(ref), ratio(value / ref)}, goal,
-            met);
-    }
-    bool check(bool ok, const QString& what) // records a wrong result; returns `ok`
-    {
-        if (!ok)
-            std::fprintf(stderr, "WRONG RESULT: %s\n", qPrintable(wrong.emplaceBack(what)));
-        return ok;
-    }
-
-    // Prints the table and the run's peak of resident memory; returns 1 if a result was wrong.
-    int print(double peakBytes)
-    {
-        const char* build = "release";
-#ifndef NDEBUG
-        build = "debug";
-#endif
-        std::printf("\nInkwright benchmark: median of %d runs, %s build, Qt %s, platform \"%s\", "
-                    "on one of %d cores, MB = 10^6 bytes\n\n",
-                    runs, build, qVersion(), qPrintable(QGuiApplication::platformName()),
-                    int(sysconf(_SC_NPROCESSORS_ONLN)));
-        int width[7] = {};
-        for (const QStringList& row : rows)
-            for (int i = 0; i < 7; ++i)
-                width[i] = std::max(width[i], int(row[i].size()));
-        rows.insert(1, QStringList()); // the rule under the heading
-        for (const int w : width)
-            rows[1] << QString(w, u'-');
-        for (const QStringList& row : std::as_const(rows)) {
-            QString line; // counts and figures to the right
-            for (int i = 0; i < 7; ++i)
-                line += u"%1  "_s.arg(row[i], (i == 1 || i == 2 || i == 4 ? 1 : -1) * width[i]);
-            std::printf("%s\n", qPrintable(line.remove(QRegularExpression(u" +$"_s))));
-        }
-        std::printf("\nPeak resident memory of the whole benchmark (VmHWM): %s\n",
-                    qPrintable(megabytes(peakBytes)));
-        if (!smoke)
-            std::printf("Goals missed: %d\n", missed);
-        for (const QString& what : wrong)
-            std::printf("WRONG RESULT: %s\n", qPrintable(what));
-        return wrong.isEmpty() ? 0 : 1;
-    }
-};
-
-Report report;
-QString folder;   // the program folder: the templates and the promoted product's record
-QStringList said; // what the message boxes said, each answered with OK
-QString saveAs;   // the answer to the save dialog
+QString folder;     // the program folder: the templates and the promoted product's record
+QStringList said;   // what the message boxes said, each answered with OK
+QString saveAs;     // the answer to the save dialog
 PromptFields fields{.topicTemplate = {}, // the templates, read when the program folder is made
                     .angleTemplate = {},
                     .mainKeyword = u"Herb Garden"_s,
@@ -123,12 +34,89 @@ PromptFields fields{.topicTemplate = {}, // the templates, read when the program
                     .description = u"Teaches beginners to grow herbs on a windowsill"_s};
 volatile qsizetype sink = 0; // keeps the optimiser from dropping work whose result is unused
 
+// Figures written for reading: 1,000,000; 2.41x; 33 MB, 2.6 GB; 856 us, 12 ms, 2.79 s.
+const auto fixed = [](double value, int decimals, const char* unit) {
+    return QString::number(value, 'f', decimals) + QLatin1StringView(unit);
+};
+const auto count = [](qsizetype n) { return QLocale(QLocale::English).toString(qlonglong(n)); };
+const auto ratio = [](double value) { return fixed(value, value < 10 ? 2 : 1, "x"); };
+const auto megabytes = [](double bytes) {
+    return bytes >= 1e9 ? fixed(bytes / 1e9, 1, " GB") : fixed(bytes / 1e6, bytes < 1e7, " MB");
+};
+const auto duration = [](double ns) {
+    return ns >= 1e9   ? fixed(ns / 1e9, 2, " s")
+           : ns >= 1e6 ? fixed(ns / 1e6, ns < 1e7, " ms")
+                       : fixed(ns / 1e3, 0, " us");
+};
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// The table, printed a row at a time as the figures come: measurement, keywords, median,
+// reference, ratio, goal and verdict, counts and figures to the right.
+int missed = 0, wrong = 0; // goals missed, results found wrong
+void printRow(const QStringList& cells, QChar fill = u' ')
+{
+    static const int width[7] = {-61, 20, 16, -50, 7, -18, -6}; // to the left when negative
+    QString line;
+    for (int i = 0; i < 7; ++i)
+        line += u"%1  "_s.arg(cells.value(i), width[i], fill);
+    std::printf("%s\n", qPrintable(line.remove(QRegularExpression(u" +$"_s))));
+}
+// A row of the table; its goal, if any, judged by `met`.
+void row(QStringList cells, const QString& goal = {}, bool met = true)
+{
+    missed += !smoke && !goal.isEmpty() && !met;
+    cells.resize(5);
+    const QString verdict = smoke ? u"(smoke)"_s : met ? u"met"_s : u"MISSED"_s;
+    printRow(cells << goal << (goal.isEmpty() ? QString() : verdict));
+}
+// A figure beside a reference figure of the same run, their ratio, and the figure's goal.
+void versus(const QString& what, const QString& keywords, double value, const QString& refName,
+            double ref, const QString& goal, bool met, QString (*unit)(double) = duration)
+{
+    row({what, keywords, unit(value), refName + u": "_s + unit(ref), ratio(value / ref)}, goal,
+        met);
+}
+bool check(bool ok, const QString& what) // prints a wrong result; returns `ok`
+{
+    if (!ok) {
+        std::printf("WRONG RESULT: %s\n", qPrintable(what));
+        ++wrong;
+    }
+    return ok;
+}
+void printHeading()
+{
+#ifdef NDEBUG
+    const char* build = "release";
+#else
+    const char* build = "debug";
+#endif
+    std::printf("Inkwright benchmark: median of %d runs, %s build, Qt %s, platform \"%s\", "
+                "on one of %d cores, MB = 10^6 bytes\n\n",
+                runs, build, qVersion(), qPrintable(QGuiApplication::platformName()),
+                int(sysconf(_SC_NPROCESSORS_ONLN)));
+    printRow(u"Measurement|Keywords|Median|Reference, same run|Ratio|Goal"_s.split(u'|'));
+    printRow({}, u'-'); // the rule under the heading
+}
+
 const auto nowNs = [] { return QDeadlineTimer::current().deadlineNSecs(); }; // as probes see it
 template <typename Work> double timeNs(Work&& work)
 {
     const qint64 start = nowNs();
     work();
     return double(nowNs() - start);
+}
+template <typename Work> double medianNs(Work&& work) // of `runs` runs
+{
+    std::vector<double> ns;
+    for (int run = 0; run < runs; ++run)
+        ns.push_back(timeNs(work));
+    return median(ns);
 }
 const auto readFile = [](const QString& path) {
     QFile file(path);
@@ -145,10 +133,8 @@ double status(const char* field, const QString& process = u"self"_s)
     const qsizetype at = text.indexOf(QByteArray(field) + ':');
     return at < 0 ? 0 : text.mid(at + qstrlen(field) + 1).trimmed().split(' ')[0].toDouble() * 1024;
 }
-double earlierPeak = 0; // the highest VmHWM before the last reset
-double resetPeak()      // starts a new VmHWM from the resident size, which it returns
+double resetPeak() // starts a new VmHWM from the resident size, which it returns
 {
-    earlierPeak = std::max(earlierPeak, status("VmHWM"));
     sink = writeFile(u"/proc/self/clear_refs"_s, "5");
     return status("VmRSS");
 }
@@ -179,16 +165,17 @@ QStringList makeKeywords(qsizetype n)
     return keywords;
 }
 
-// Fills the program folder from `templates` and the product of `fields`, which it completes.
-bool makeFolder(const QString& templates)
+// Fills the program folder with the shipped templates and the product of `fields`, which it
+// completes.
+bool makeFolder()
 {
     const QDir dir(folder);
     bool ok = dir.mkpath(u"templates"_s) && dir.mkpath(u"products"_s);
     for (auto [name, text] : {std::pair{u"topic.txt"_s, &fields.topicTemplate},
                               std::pair{u"topic-angle.txt"_s, &fields.angleTemplate}}) {
-        const QByteArray bytes = readFile(templates + u'/' + name);
-        *text = tsFile::decodeText(bytes);
-        ok = ok && !bytes.isEmpty() && writeFile(dir.filePath(u"templates/"_s + name), bytes);
+        const QString path = dir.filePath(u"templates/"_s + name);
+        ok = ok && QFile::copy(QStringLiteral(INKWRIGHT_SHIPPED_TEMPLATES "/") + name, path);
+        *text = tsFile::decodeText(readFile(path));
     }
     const QStringList record{fields.productName, fields.format, fields.description};
     return ok
@@ -226,6 +213,18 @@ struct Window // the full edition's main window on the program folder, with the 
         list->doItemsLayout();
         QCoreApplication::processEvents();
     }
+    double pick(int row) // a click on an entry, until the prompt box has painted
+    {
+        const QRect entry = list->visualRect(list->model()->index(row, 0));
+        return timeNs([&] {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
+            c("txtPrompt")->repaint();
+        });
+    }
+    bool shows(QString prompt) // in the prompt box, whose line ends are LF
+    {
+        return c<QPlainTextEdit>("txtPrompt")->toPlainText() == prompt.replace(u"\r\n"_s, u"\n"_s);
+    }
 };
 
 // A probe: a child process, as fresh as a program, that prints two figures. startup FOLDER T:
@@ -236,29 +235,15 @@ struct Window // the full edition's main window on the program folder, with the 
 // does, and the keywords' count.
 int runProbe(const QString& kind, const QString& how, qint64 n)
 {
-    static double figures[2] = {}; // static, for the start-up probe's filter to fill
+    double figures[2] = {};
     if (kind == u"startup"_s) {
-        static const qint64 started = n;
-        struct FirstPaint final : QObject
-        {
-            bool eventFilter(QObject* watched, QEvent* event) override
-            {
-                if (event->type() == QEvent::Paint) {
-                    watched->removeEventFilter(this);
-                    QTimer::singleShot(0, qApp, [] { // queued: runs once the painting is done
-                        figures[0] = double(nowNs() - started), figures[1] = status("VmRSS");
-                        QCoreApplication::quit();
-                    });
-                }
-                return false;
-            }
-        } watch;
         std::unique_ptr<QWidget> window(folder.isEmpty() ? new QWidget : new frmMain(true, folder));
         if (folder.isEmpty())
             window->setFixedSize(uiLook::px(16845), uiLook::px(8385));
-        window->installEventFilter(&watch);
         window->show();
-        QApplication::exec();
+        while (!window->windowHandle()->isExposed()) // a widget paints as it is exposed
+            QCoreApplication::processEvents();
+        figures[0] = double(nowNs() - n), figures[1] = status("VmRSS");
     } else if (kind == u"paste"_s) {
         Window window(false);
         auto* box = window.c<QPlainTextEdit>("txtSelectedKeyword");
@@ -301,15 +286,15 @@ void measureStartup()
     for (int run = 0; run < 2 * runs; ++run) {
         const auto out =
             probe({u"startup"_s, run % 2 ? QString() : folder, {}, QString::number(nowNs())});
-        if (!report.check(out.size() == 2, u"the start-up probe gave no figure"_s))
+        if (!check(out.size() == 2, u"the start-up probe gave no figure"_s))
             return;
         ns[run % 2].push_back(out[0]), bytes[run % 2].push_back(out[1]);
     }
     const double t = median(ns[0]), m = median(bytes[0]);
-    report.vs(u"Start-up to window shown"_s, {}, t, u"empty Qt window"_s, median(ns[1]),
-              u"< 150 ms"_s, t < 150e6);
-    report.vs(u"Resident memory at first paint"_s, {}, m, u"empty Qt window"_s, median(bytes[1]),
-              u"< 60 MB"_s, m < 60e6, megabytes);
+    versus(u"Start-up to window shown"_s, {}, t, u"empty Qt window"_s, median(ns[1]), u"< 150 ms"_s,
+           t < 150e6);
+    versus(u"Resident memory at first paint"_s, {}, m, u"empty Qt window"_s, median(bytes[1]),
+           u"< 60 MB"_s, m < 60e6, megabytes);
 }
 
 // "Copy to Clipboard (All)", promotion on, from the click until the clipboard holds the text,
@@ -327,85 +312,65 @@ void measureCopyAll()
                     + u"\r\n\r\n"_s;
         return text;
     };
-    std::vector<double> ns, fresh;
-    double bytes = 0;
+    std::vector<double> ns;
     for (int run = 0; run < runs; ++run) {
         clipboard->clear();
         QCoreApplication::processEvents();
         ns.push_back(timeNs([&] { QTest::mouseClick(window.c("lblSaveasPDF"), Qt::LeftButton); }));
-        report.check(std::exchange(said, {})
-                             == QStringList{u"Done: Done. Prompts copied to clipboard."_s}
-                         && (run > 0 || clipboard->text() == copyAllText()),
-                     u"Copy All of %1 keywords"_s.arg(n));
-        const QByteArray given = clipboard->mimeData()->data(u"text/plain"_s);
-        QByteArray to; // a new buffer, page faults and all
-        bytes = double(given.size());
-        fresh.push_back(timeNs([&] { to = QByteArray(given.constData(), given.size()); }));
+        check(std::exchange(said, {}) == QStringList{u"Done: Done. Prompts copied to clipboard."_s}
+                  && (run > 0 || clipboard->text() == copyAllText()),
+              u"Copy All of %1 keywords"_s.arg(n));
     }
+    const QByteArray given = clipboard->mimeData()->data(u"text/plain"_s);
     clipboard->clear();
-    const double t = median(ns), ref = median(fresh);
-    report.vs(u"Copy to Clipboard (All)"_s, count(n), t, u"memcpy of its "_s + megabytes(bytes),
-              ref, u"< 0.5 s and <= 8x"_s, t < 0.5e9 && t / ref <= 8);
+    const double t = median(ns); // beside copying as many bytes into a new buffer each run
+    const double ref = medianNs([&] { sink = QByteArray(given.constData(), given.size()).size(); });
+    versus(u"Copy to Clipboard (All)"_s, count(n), t,
+           u"memcpy of its "_s + megabytes(double(given.size())), ref, u"< 0.5 s and <= 8x"_s,
+           t < 0.5e9 && t / ref <= 8);
 }
 
-// Batch creation at growing sizes, from the click until the list is laid out and painted, beside
-// QString::split of the same keyword text, and its growth to the largest size; picking entries of
-// the largest batch, and its last entry, reached with End.
+// Batch creation of 100,000 and then of 1,000,000 keywords, from the click until the list is laid
+// out and painted, beside QString::split of the same keyword text, and its growth; picking entries
+// of the larger batch, and its last entry, reached with End.
 void measureBatches()
 {
-    const std::vector<qsizetype> sizes =
-        smoke ? std::vector<qsizetype>{10, 100, 1'000}
-              : std::vector<qsizetype>{1'000, 10'000, 100'000, 1'000'000};
+    const qsizetype sizes[2] = {smoke ? 100 : 100'000, smoke ? 1'000 : 1'000'000};
     Window window(false);
-    std::vector<double> ns, ref;
+    double ns[2] = {}, ref[2] = {};
     QStringList keywords;
-    for (const qsizetype n : sizes) {
-        keywords = makeKeywords(n);
+    for (const int i : {0, 1}) {
+        keywords = makeKeywords(sizes[i]);
         window.type(keywords);
         const QString text = keywords.join(u'\n');
-        std::vector<double> batch, split;
-        for (int run = 0; run < runs; ++run)
-            batch.push_back(timeNs([&] { window.createBatch(); }));
-        for (int run = 0; run < runs; ++run)
-            split.push_back(timeNs([&] { sink = text.split(u'\n').size(); }));
-        ns.push_back(median(batch)), ref.push_back(median(split));
-        report.check(window.list->model()->rowCount() == n && std::exchange(said, {}).isEmpty(),
-                     u"the batch of %1"_s.arg(n));
-        const QString goal = n == 100'000 ? u"< 100 ms"_s : n == 1'000'000 ? u"< 1 s"_s : u""_s;
-        report.vs(u"Batch creation"_s, count(n), ns.back(), u"QString::split"_s, ref.back(), goal,
-                  ns.back() < (n == 100'000 ? 100e6 : 1e9));
+        ns[i] = medianNs([&] { window.createBatch(); });
+        ref[i] = medianNs([&] { sink = text.split(u'\n').size(); });
+        check(window.list->model()->rowCount() == sizes[i] && std::exchange(said, {}).isEmpty(),
+              u"the batch of %1"_s.arg(sizes[i]));
+        versus(u"Batch creation"_s, count(sizes[i]), ns[i], u"QString::split"_s, ref[i],
+               i ? u"< 1 s"_s : u"< 100 ms"_s, ns[i] < (i ? 1e9 : 100e6));
     }
-    for (size_t i = 1; i < sizes.size(); ++i) { // judged from 100,000 to 1,000,000
-        const double growth = ns[i] / ns[i - 1];
-        report.add({u"Batch growth"_s, count(sizes[i - 1]) + u" -> "_s + count(sizes[i]),
-                    ratio(growth), u"QString::split grows "_s + ratio(ref[i] / ref[i - 1])},
-                   i + 1 == sizes.size() ? u"<= 12x"_s : u""_s, growth <= 12);
-    }
-    const qsizetype n = sizes.back();
+    row({u"Batch growth"_s, count(sizes[0]) + u" -> "_s + count(sizes[1]), ratio(ns[1] / ns[0]),
+         u"QString::split grows "_s + ratio(ref[1] / ref[0])},
+        u"<= 12x"_s, ns[1] / ns[0] <= 12);
+    const qsizetype n = sizes[1];
     PromptFields plain = fields;
     plain.promote = false;
-    const auto shows = [box = window.c<QPlainTextEdit>("txtPrompt")](QString prompt) {
-        return box->toPlainText() == prompt.replace(u"\r\n"_s, u"\n"_s); // the box's line ends
-    };
-    ns.clear();
+    std::vector<double> picks;
     for (int run = 0; run < runs; ++run) {
-        const int row = int(n / 2 + run * 37 % (n / 2));
-        const QModelIndex index = window.list->model()->index(row, 0);
-        window.list->scrollTo(index, QAbstractItemView::PositionAtCenter);
+        const int entry = int(n / 2 + run * 37 % (n / 2));
+        window.list->scrollTo(window.list->model()->index(entry, 0),
+                              QAbstractItemView::PositionAtCenter);
         QCoreApplication::processEvents();
-        ns.push_back(timeNs([&] {
-            QTest::mouseClick(window.list->viewport(), Qt::LeftButton, {},
-                              window.list->visualRect(index).center());
-            QCoreApplication::processEvents();
-        }));
-        report.check(shows(promptFor(plain, keywords.at(row))), u"picking entry %1"_s.arg(row));
+        picks.push_back(window.pick(entry));
+        check(window.shows(promptFor(plain, keywords.at(entry))), u"picking entry %1"_s.arg(entry));
     }
-    report.add({u"Picking an entry"_s, count(n), duration(median(ns))}, u"< 5 ms"_s,
-               median(ns) < 5e6);
+    row({u"Picking an entry"_s, count(n), duration(median(picks))}, u"< 5 ms"_s,
+        median(picks) < 5e6);
     QTest::keyClick(window.list, Qt::Key_End);
-    report.check(window.list->currentIndex().row() == n - 1
-                     && shows(promptFor(plain, keywords.last())),
-                 u"the last entry of %1 was not reached"_s.arg(n));
+    check(window.list->currentIndex().row() == n - 1
+              && window.shows(promptFor(plain, keywords.last())),
+          u"the last entry of %1 was not reached"_s.arg(n));
 }
 
 // Picking an entry after one whose prompt is a run of a million characters without a blank,
@@ -415,31 +380,22 @@ void measureLongRun()
     const qsizetype n = smoke ? 10'000 : 1'000'000;
     QTemporaryDir other;
     const QString kept = std::exchange(folder, other.path());
-    report.check(QDir(folder).mkpath(u"templates"_s)
-                     && writeFile(folder + u"/templates/topic.txt"_s, QByteArray(n, 'x'))
-                     && writeFile(folder + u"/templates/topic-angle.txt"_s, "About #ANGLE#."),
-                 u"the long template could not be written"_s);
+    check(QDir(folder).mkpath(u"templates"_s)
+              && writeFile(folder + u"/templates/topic.txt"_s, QByteArray(n, 'x'))
+              && writeFile(folder + u"/templates/topic-angle.txt"_s, "About #ANGLE#."),
+          u"the long template could not be written"_s);
     Window window(false, {fields.mainKeyword, u"herb garden ideas"_s, u"herb garden tips"_s});
-    const auto pick = [&](int row) {
-        return timeNs([&] {
-            QTest::mouseClick(
-                window.list->viewport(), Qt::LeftButton, {},
-                window.list->visualRect(window.list->model()->index(row, 0)).center());
-            window.c("txtPrompt")->repaint();
-        });
-    };
+    folder = kept;
     std::vector<double> after, alone;
     for (int run = 0; run < runs; ++run) {
-        pick(0);
-        after.push_back(pick(1));
-        pick(2);
-        alone.push_back(pick(1));
+        window.pick(0);
+        after.push_back(window.pick(1));
+        window.pick(2);
+        alone.push_back(window.pick(1));
     }
-    folder = kept;
-    report.check(window.c<QPlainTextEdit>("txtPrompt")->toPlainText() == u"About ideas."_s,
-                 u"the entry after the long prompt"_s);
-    report.vs(u"Picking an entry after a prompt without a blank"_s, count(n), median(after),
-              u"after a short prompt"_s, median(alone), u"< 5 ms"_s, median(after) < 5e6);
+    check(window.shows(u"About ideas."_s), u"the entry after the long prompt"_s);
+    versus(u"Picking an entry after a prompt without a blank"_s, count(n), median(after),
+           u"after a short prompt"_s, median(alone), u"< 5 ms"_s, median(after) < 5e6);
 }
 
 // Pasting into the keyword box, each run in its own process; a run that takes over ten seconds is
@@ -453,7 +409,7 @@ void measurePaste()
         do {
             out = probe({u"paste"_s, folder, lines ? u"lines"_s : u"line"_s, QString::number(n)},
                         60'000);
-            report.check(out.isEmpty() || out[1] != 0, u"pasting changed the text"_s);
+            check(out.isEmpty() || out[1] != 0, u"pasting changed the text"_s);
             ns.push_back(out.isEmpty() ? 60e9 : out[0]);
         } while (!out.isEmpty() && int(ns.size()) < runs && ns.back() < 10e9);
         const QString figure = (out.isEmpty() ? u"> 60 s"_s : duration(median(ns)))
@@ -461,8 +417,8 @@ void measurePaste()
                                + (out.value(1) == 2 ? u" (refused)"_s : u""_s);
         const QString what =
             lines ? u"a keyword a line"_s : u"one line of %1 characters"_s.arg(count(n));
-        report.add({u"Paste into the keyword box, "_s + what, lines ? count(n) : u"1"_s, figure},
-                   u"<= 1 s"_s, median(ns) <= 1e9);
+        row({u"Paste into the keyword box, "_s + what, lines ? count(n) : u"1"_s, figure},
+            u"<= 1 s"_s, median(ns) <= 1e9);
     }
 }
 
@@ -479,18 +435,14 @@ void measureKeywordFile()
                + ",42,1.25,0.31," + QByteArray::number(i * 131) + "\r\n";
     }
     const QString path = QDir(folder).filePath(u"keywords.csv"_s);
-    report.check(writeFile(path, csv), u"the keyword file could not be written"_s);
-    std::vector<double> ns, ref;
+    check(writeFile(path, csv), u"the keyword file could not be written"_s);
     QStringList found;
-    for (int run = 0; run < runs; ++run) {
-        ref.push_back(timeNs([&] { sink = QString::fromUtf8(readFile(path)).size(); }));
-        ns.push_back(timeNs([&] { KeywordFile::read(tsFile(), path, found, nullptr); }));
-    }
-    report.check(found.size() == n && found[10] == keywords[10] + u", more"_s,
-                 u"the keyword file gave other keywords"_s);
-    report.vs(u"Keyword file read into keywords, a CSV export of %1"_s.arg(megabytes(csv.size())),
-              count(n), median(ns), u"read and decoded as UTF-8"_s, median(ref), u"<= 2x"_s,
-              median(ns) <= 2 * median(ref));
+    const double t = medianNs([&] { KeywordFile::read(tsFile(), path, found, nullptr); });
+    const double ref = medianNs([&] { sink = QString::fromUtf8(readFile(path)).size(); });
+    check(found.size() == n && found[10] == keywords[10] + u", more"_s,
+          u"the keyword file gave other keywords"_s);
+    versus(u"Keyword file read into keywords, a CSV export of %1"_s.arg(megabytes(csv.size())),
+           count(n), t, u"read and decoded as UTF-8"_s, ref, u"<= 2x"_s, t <= 2 * ref);
 }
 
 // "Export All Prompts..." (Ctrl+S), promotion on, until the Done box, beside one plain write of the
@@ -500,12 +452,11 @@ void measureExport()
 {
     const qsizetype n = smoke ? 1'000 : 1'000'000;
     const QStringList keywords = makeKeywords(n);
-    const QString text = keywords.join(u'\n');
     // In memory where it can be, so that the figures are the program's and not a busy disk's.
     QTemporaryDir out(QDir(u"/dev/shm"_s).exists() ? u"/dev/shm/inkwright-XXXXXX"_s
                                                    : QDir::tempPath() + u"/inkwright-XXXXXX"_s);
     const QString keywordFile = out.filePath(u"keywords.txt"_s);
-    report.check(writeFile(keywordFile, text.toUtf8()), u"the keyword file"_s);
+    check(writeFile(keywordFile, keywords.join(u'\n').toUtf8()), u"the keyword file"_s);
     Window window(true, keywords);
     for (const auto& [name, format] : {std::pair{u".txt"_s, PromptExport::Format::Text},
                                        std::pair{u".jsonl"_s, PromptExport::Format::JsonLines}}) {
@@ -522,59 +473,57 @@ void measureExport()
         };
         saveAs = target;
         const QStringList done{u"Done: Done. Prompts exported to %1."_s.arg(target)};
+        const QStringList batchArgs{
+            u"--main"_s, fields.mainKeyword, u"--product"_s, fields.productName, u"--folder"_s,
+            folder,      u"--keywords"_s,    keywordFile,    u"--out"_s,         target};
         // The window and the program in turn, so that a change in the machine's load falls on
         // both; each run, as each plain write, after its file was compared and removed.
         std::vector<double> ns, before, peak, batchNs, batchPeak, writeNs, readNs;
         for (int run = 0; run < runs; ++run) {
             window.form.activateWindow(); // the progress dialog's going leaves none active
-            report.check(QTest::qWaitForWindowActive(&window.form), u"the window is inactive"_s);
+            check(QTest::qWaitForWindowActive(&window.form), u"the window is inactive"_s);
             before.push_back(resetPeak());
             ns.push_back(
                 timeNs([&] { QTest::keyClick(window.list, Qt::Key_S, Qt::ControlModifier); }));
             peak.push_back(status("VmHWM"));
-            report.check(std::exchange(said, {}) == done && wrote(),
-                         u"the window's "_s + name + u" differs"_s);
+            check(std::exchange(said, {}) == done && wrote(), u"the window's "_s + name);
             QProcess batch;
             double most = 0;
             batchNs.push_back(timeNs([&] {
                 batch.start(QCoreApplication::applicationDirPath() + u"/inkwright-batch"_s,
-                            {u"--main"_s, fields.mainKeyword, u"--product"_s, fields.productName,
-                             u"--folder"_s, folder, u"--keywords"_s, keywordFile, u"--out"_s,
-                             target});
+                            batchArgs);
                 while (!batch.waitForFinished(2) && batch.state() != QProcess::NotRunning)
                     most = std::max(most, status("VmHWM", QString::number(batch.processId())));
             }));
             batchPeak.push_back(most);
-            report.check(batch.exitStatus() == QProcess::NormalExit && batch.exitCode() == 0
-                             && wrote(),
-                         u"inkwright-batch's "_s + name + u" differs"_s);
+            check(batch.exitStatus() == QProcess::NormalExit && batch.exitCode() == 0 && wrote(),
+                  u"inkwright-batch's "_s + name);
         }
         for (int run = 0; run < runs; ++run) {
             const auto read = probe({u"keywords"_s, keywordFile});
-            report.check(read.size() == 2 && read[1] == double(n),
-                         u"the keyword probe read other keywords"_s);
+            check(read.value(1) == double(n), u"the keyword probe read other keywords"_s);
             readNs.push_back(read.value(0));
         }
         const QByteArray bytes = readFile(expected); // read now, so the window's size is its own
         for (int run = 0; run < runs; ++run) {
             writeNs.push_back(timeNs([&] { sink = writeFile(target, bytes); }));
-            report.check(sink && wrote(), u"the plain write of "_s + name);
+            check(sink && wrote(), u"the plain write of "_s + name);
         }
         QFile::remove(expected);
-        const double write = median(writeNs), t = median(ns), tb = median(batchNs);
-        report.vs(u"Export All Prompts (window), "_s + name, count(n), t,
-                  u"one write of its "_s + megabytes(double(bytes.size())), write,
-                  u"<= 2 s and <= 1.5x"_s, t <= 2e9 && t <= 1.5 * write);
-        const double grew = median(peak) - median(before); // the peak is reset to the resident
-        report.add({u"  peak memory during the export"_s, count(n), megabytes(median(peak)),
-                    u"resident before: "_s + megabytes(median(before)), u"+"_s + megabytes(grew)},
-                   u"<= +64 MB"_s, grew <= 64e6);
-        const double read = median(readNs), budget = t + read + 0.15e9;
-        report.vs(u"inkwright-batch, "_s + name, count(n), tb,
-                  u"window's export + reading alone + 0.15 s"_s, budget, u"<= 1x"_s, tb <= budget);
-        report.add({u"  reading and splitting the keyword file alone"_s, count(n), duration(read)});
-        report.add({u"  peak memory of the process"_s, count(n), megabytes(median(batchPeak))},
-                   u"< 64 MB"_s, median(batchPeak) < 64e6);
+        const double t = median(ns), grew = median(peak) - median(before), tb = median(batchNs);
+        versus(u"Export All Prompts (window), "_s + name, count(n), t,
+               u"one write of its "_s + megabytes(double(bytes.size())), median(writeNs),
+               u"<= 2 s and <= 1.5x"_s, t <= 2e9 && t <= 1.5 * median(writeNs));
+        row({u"  peak memory during the export"_s, count(n), megabytes(median(peak)),
+             u"resident before: "_s + megabytes(median(before)), u"+"_s + megabytes(grew)},
+            u"<= +64 MB"_s, grew <= 64e6); // the peak is reset to the resident before each run
+        const double budget = t + median(readNs) + 0.15e9;
+        versus(u"inkwright-batch, "_s + name, count(n), tb,
+               u"window's export + reading alone + 0.15 s"_s, budget, u"<= 1x"_s, tb <= budget);
+        row({u"  reading and splitting the keyword file alone"_s, count(n),
+             duration(median(readNs))});
+        row({u"  peak memory of the process"_s, count(n), megabytes(median(batchPeak))},
+            u"< 64 MB"_s, median(batchPeak) < 64e6);
     }
 }
 
@@ -595,26 +544,25 @@ int main(int argc, char* argv[])
         folder = args.value(3);
         return runProbe(args.value(2), args.value(4), args.value(5).toLongLong());
     }
-    const QStringList parts{u"startup"_s, u"copy"_s,   u"batch"_s,   u"longrun"_s,
-                            u"paste"_s,   u"export"_s, u"keywords"_s};
+    const QStringList parts = u"startup copy batch longrun paste export keywords"_s.split(u' ');
+    void (*const measure[])() = {measureStartup, measureCopyAll, measureBatches,    measureLongRun,
+                                 measurePaste,   measureExport,  measureKeywordFile};
     QCommandLineParser parser;
-    parser.addOptions({{u"runs"_s, u"Runs per figure, at least 5."_s, u"N"_s, u"5"_s},
-                       {u"smoke"_s, u"Tiny sizes, goals not judged (the ctest run)."_s},
-                       {u"only"_s, u"The one part to measure: "_s + parts.join(u", "_s), u"PART"_s},
-                       {u"templates"_s, u"Other templates than the shipped ones."_s, u"DIR"_s,
-                        QStringLiteral(INKWRIGHT_SHIPPED_TEMPLATES)}});
+    parser.addOptions(
+        {{u"runs"_s, u"Runs per figure, at least 5."_s, u"N"_s, u"5"_s},
+         {u"smoke"_s, u"Tiny sizes, goals not judged (the ctest run)."_s},
+         {u"only"_s, u"The one part to measure: "_s + parts.join(u", "_s), u"PART"_s}});
     parser.addHelpOption();
     parser.process(app);
-    const QString only = parser.value(u"only"_s), templates = parser.value(u"templates"_s);
+    const QString only = parser.value(u"only"_s);
     if (!only.isEmpty() && !parts.contains(only))
         parser.showHelp(2);
     runs = std::max(5, parser.value(u"runs"_s).toInt());
     smoke = parser.isSet(u"smoke"_s);
     QTemporaryDir dir;
     folder = dir.path();
-    if (!dir.isValid() || !makeFolder(templates)) {
-        std::fprintf(stderr, "The templates in %s could not be read, or no folder could be made.\n",
-                     qPrintable(templates));
+    if (!dir.isValid() || !makeFolder()) {
+        std::fprintf(stderr, "The shipped templates could not be read, or no folder made.\n");
         return 1;
     }
     // One core for the benchmark and every process it starts: on a virtual machine, a process
@@ -624,14 +572,14 @@ int main(int argc, char* argv[])
     CPU_ZERO(&core);
     CPU_SET(sched_getcpu(), &core);
     sched_setaffinity(0, sizeof core, &core);
-    std::fprintf(stderr, "Measuring (%d runs per figure, on core %d):\n", runs, sched_getcpu());
-    void (*const measure[])() = {measureStartup, measureCopyAll, measureBatches,    measureLongRun,
-                                 measurePaste,   measureExport,  measureKeywordFile};
-    for (int i = 0; i < 7; ++i) {
-        if (!only.isEmpty() && only != parts[i])
-            continue;
-        std::fprintf(stderr, "  %s\n", qPrintable(parts[i]));
-        measure[i]();
-    }
-    return report.print(std::max(earlierPeak, status("VmHWM")));
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each row as it comes
+    printHeading();
+    for (int i = 0; i < parts.size(); ++i)
+        if (only.isEmpty() || only == parts[i])
+            measure[i]();
+    if (!smoke)
+        std::printf("\nGoals missed: %d\n", missed);
+    if (wrong)
+        std::printf("Wrong results: %d\n", wrong);
+    return wrong ? 1 : 0;
 }

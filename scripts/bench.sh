@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the optimised programs and the benchmark, and prints the benchmark's
-# table: start-up, the composition alone, "Copy to Clipboard (All)", batch
-# creation, picking an entry, pasting keywords and exporting all prompts from
-# the window and with inkwright-batch, each the median of several runs beside a
-# reference measured in the same run. Extra arguments go to the benchmark (for
+# table: start-up, "Copy to Clipboard (All)", batch creation, picking an entry,
+# pasting keywords, exporting all prompts from the window and with
+# inkwright-batch, and reading a keyword file, each the median of several runs
+# beside a reference measured in the same run. Extra arguments go to the benchmark (for
 # example --runs 9 or --only export; --help lists them). Then inkwright-write
 # against a loopback server that answers at once: its CPU per article and its
 # peak memory over 100,000 prompts (write_bench).
