@@ -34,10 +34,11 @@ static PromptFields fields(const QString& topic, const QString& angle, const QSt
 }
 
 // Templates with a lone LF, a CR LF and a lone CR; the main keyword alone, a quote, and '#'
-// (composed step by step) with a backslash, a comma, a control character and a lone surrogate.
+// (composed step by step) with a backslash, a comma, a control character and lone surrogates.
 static const PromptFields exportFields{
     u"T #WORDS#\n.\r\n#PRO#"_s, u"A #ANGLE#\r"_s, u"Herb"_s, u"9"_s, false, {}, {}, {}};
-static const QStringList keywords{u"herb"_s, u"Herb \"b\u00e9"_s, u"\\#,\x01\xD800"_s, u"herb x"_s};
+static const QStringList keywords{u"herb"_s, u"Herb \"b\u00e9"_s, u"\\#,\x01\xD800"_s,
+                                  u"herb \xDC00x\xD800"_s};
 
 static QByteArray exported(const QStringList& words, Format format,
                            const PromptFields& f = exportFields)
@@ -254,17 +255,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("angleTemplate");
         QTest::addColumn<QString>("expected"); // none: the "Copy to Clipboard (All)" text
         QTest::newRow("txt") << Format::Text << exportFields.angleTemplate << QString();
+        // Side by side, an angle's lone surrogates at its ends make a pair, as in the whole text.
+        QTest::newRow("txt, angles side by side")
+            << Format::Text << u"#ANGLE##ANGLE#"_s << QString();
         QTest::newRow("csv") << Format::Csv << u"A #ANGLE#."_s
                              << u"\uFEFFkeyword,prompt\r\nherb,\"T 9\r\n.\r\n\"\r\n"
                                 "\"Herb \"\"b\u00e9\",\"A \"\"b\u00e9.\"\r\n"
-                                "\"\\#,\x01\uFFFD\",\"A \\#,\x01\uFFFD.\"\r\nherb x,A x.\r\n"_s;
+                                "\"\\#,\x01\uFFFD\",\"A \\#,\x01\uFFFD.\"\r\n"
+                                "herb \uFFFDx\uFFFD,A \uFFFDx\uFFFD.\r\n"_s;
         QTest::newRow("jsonl")
             << Format::JsonLines << exportFields.angleTemplate
             << u"{\"keyword\": \"herb\", \"prompt\": \"T 9\\r\\n.\\r\\n\"}\n"
                "{\"keyword\": \"Herb \\\"b\u00e9\", \"prompt\": \"A \\\"b\u00e9\\r\\n\"}\n"
                "{\"keyword\": \"\\\\#,\\u0001\uFFFD\", \"prompt\": \"A "
                "\\\\#,\\u0001\uFFFD\\r\\n\"}\n"
-               "{\"keyword\": \"herb x\", \"prompt\": \"A x\\r\\n\"}\n"_s;
+               "{\"keyword\": \"herb \uFFFDx\uFFFD\", \"prompt\": \"A \uFFFDx\uFFFD\\r\\n\"}\n"_s;
     }
 
     void formats()
