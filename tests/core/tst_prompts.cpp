@@ -293,11 +293,13 @@ private Q_SLOTS:
         QCOMPARE(exported(many, Format::Text),
                  PromptComposer(exportFields).allPrompts(many).utf8());
         QTemporaryDir empty;
-        const auto cancel = [](qsizetype, qsizetype) { return false; };
-        QCOMPARE(
-            PromptExport::writeFile(empty.filePath(u"a"_s), exportFields, many, Format::Csv, cancel)
-                .result,
-            Outcome::Cancelled);
+        int asked = 0;
+        const auto cancel = [&asked](qsizetype, qsizetype) { return ++asked == 0; };
+        QCOMPARE(PromptExport::writeFile(empty.filePath(u"a"_s), exportFields, many + many,
+                                         Format::Csv, cancel)
+                     .result,
+                 Outcome::Cancelled);
+        QCOMPARE(asked, 1); // the writing stops at the first no
         QCOMPARE(PromptExport::writeFile(u"/dev/full"_s, exportFields, many, Format::Csv).result,
                  Outcome::Failed);
         // A device is written as it is, never replaced.
