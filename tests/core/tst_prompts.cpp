@@ -197,8 +197,9 @@ private Q_SLOTS:
             << "Keyword\n" + QByteArray("k\n").repeated(10) + "ab\"c\n"
             << QStringList(10, u"k"_s).join(u'|') + u"|ab\"c"_s;
         QTest::newRow("a heading alone, no break") << QByteArray("Keyword") << QString();
-        QTest::newRow("semicolons, Windows-1252")
-            << QByteArray("Top queries;Clicks\n\"a;b\";3\ncaf\xE9;1\n") << u"a;b|café"_s;
+        QTest::newRow("semicolons, Windows-1252, a lone CR and a lone LF in a cell")
+            << QByteArray("Top queries;Clicks\n\"a;b\";3\ncaf\xE9;1\n\"x\ry\nz\";2\n")
+            << u"a;b|café|x y z"_s;
         QTest::newRow("heading past ten lines: a list")
             << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\nQuery\n")
             << u"1|2|3|4|5|6|7|8|9|10|Query"_s;
