@@ -191,8 +191,7 @@ private Q_SLOTS:
                                 << u"abcde|\u0100\u0100x"_s;
         QTest::newRow("one byte") << QByteArray("a") << u"a"_s;
         QTest::newRow("a last row without a break") << QByteArray("Keyword\nabc") << u"abc"_s;
-        // In blocks of 3, the quote begins a block, past the ten lines the heading is looked for
-        // in.
+        // Past the ten lines searched for the heading; in blocks of 3, the quote begins a block.
         QTest::newRow("a quote inside a cell")
             << "Keyword\n" + QByteArray("k\n").repeated(10) + "ab\"c\n"
             << QStringList(10, u"k"_s).join(u'|') + u"|ab\"c"_s;
